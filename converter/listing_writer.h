@@ -1,0 +1,46 @@
+// The listing writer: every character of a listing passes through PutChar,
+// which counts the lines of the current page and, with paging on, pads each
+// page of 60 text lines with 6 empty lines before the next character.
+//
+// The destination is the listing file (DOS text: each line end is written as
+// CR LF) or standard output (plain LF). All operations return -1 when a write
+// fails. Console messages go straight to standard output, never through here.
+#pragma once
+
+#include <cstdio>
+
+struct ListingState {
+    std::FILE* destination = nullptr;
+    bool crlf = false;          // write CR before each LF (listing file)
+    bool ownsDestination = false;
+    int lineCount = 0;          // lines completed on the current page
+    int pageTextLines = 1 << 30; // linesPerPage - 6 with paging on; set by StartConversion
+};
+
+extern ListingState listing;
+
+// Makes `file` the destination; `isFile` selects CR LF line ends and closing at the end.
+void SetListingDestination(std::FILE* file, bool isFile);
+// Flushes and, for a listing file, closes the destination. Returns 0, or -1 when
+// the final flush or close failed.
+int CloseListingDestination();
+
+int FinishPage();
+
+inline int PutRaw(int c) {
+    std::FILE* out = listing.destination;
+    if (c == '\n' && listing.crlf && putc_unlocked('\r', out) == EOF) return -1;
+    int r = putc_unlocked(c, out);
+    return r == EOF ? -1 : r;
+}
+
+inline int PutChar(int c) {
+    if (listing.lineCount >= listing.pageTextLines) FinishPage();
+    if (c == '\n') ++listing.lineCount;
+    return PutRaw(c);
+}
+
+int PutText(const char* text);
+int PutFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int StartConversion();
+int FinishListing();

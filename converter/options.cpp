@@ -1,0 +1,5 @@
+#include "converter/options.h"
+
+ConverterOptions options;
+
+void ResetOptions() { options = ConverterOptions{}; }

@@ -1,0 +1,44 @@
+// The converter's settings, from the command line or the console dialogue,
+// and the values the program entry derives from them for the listing drivers.
+// One record at file scope, filled before the conversion starts.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kFileNameMax = 260;          // characters of a file name
+inline constexpr int kLineStateMax = 8;            // interface lines in the chart
+inline constexpr std::uint8_t kNoLineState = 0xFF; // ends the lineStates list
+
+// Data line selection (dataLine).
+enum DataLine : std::int8_t { kBothLines = 0, kSdOnly = 1, kRdOnly = 2 };
+
+struct ConverterOptions {
+    char dataFileName[kFileNameMax + 1] = {};
+    char saveFileName[kFileNameMax + 1] = {};
+    std::int8_t dataLine = kBothLines;
+    std::uint8_t lineStates[kLineStateMax] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::int8_t codeFilter = 0;     // 0 char and hex, 1 char only, 2 hex only
+    std::int32_t columns = 80;      // 40, 80 or 136
+    std::int32_t linesPerPage = 0;  // 0 or 66
+    std::int8_t frameFormat = -1;   // -1 none, 0-4 HDLC kinds, 5 PPP translate, 6 PPP dump
+    std::int8_t packetFormat = -1;  // -1 none, 0 X.25, 1 LAPD
+    bool skipIdleTimestamp = false;
+    bool noGuide = false;
+
+    // Derived by the program entry after preparation.
+    std::int32_t lineBudget = 99999;
+    std::int8_t printCode = 0;
+    std::int8_t frameKind = 2;      // 1 SDLC, 2 X.25 LAPB, 3 LAPD
+    std::int8_t modulo128 = 0;
+    std::int8_t packetKind = 0;     // 0 none, 1 X.25, 2 LAPD
+};
+
+inline constexpr std::int32_t kLineBudget = 99999;
+
+enum FrameKind : std::int8_t { kFrameSdlc = 1, kFrameLapb = 2, kFrameLapd = 3 };
+enum PacketKind : std::int8_t { kPacketNone = 0, kPacketX25 = 1, kPacketLapd = 2 };
+
+extern ConverterOptions options;
+
+// Restores every option to its default (used by tests between cases).
+void ResetOptions();

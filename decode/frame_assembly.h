@@ -1,0 +1,27 @@
+// Frame assembly: collects the units of one direction between a frame start
+// and a frame end into the one AssembledFrame buffer. The assembly reads from
+// the working cursor onwards and does not move it; the translation run moves
+// the cursor with AdvanceToNextFrame / AdvanceToNextPppFrame afterwards.
+#pragma once
+
+#include <cstdint>
+
+#include "decode/record_stream.h"
+
+inline constexpr int kFrameUnitsMax = 64;
+
+enum FrameDirection : std::uint8_t { kNoFrame = 0, kFrameSd = 1, kFrameRd = 2 };
+
+struct AssembledFrame {
+    std::int32_t count = 0;           // units in `units`, 0-64
+    RecordPos start = nullptr;        // the data record on which the frame started
+    CaptureRecord timestamp = 0;      // the frame's timestamp record, 0 when none
+    std::uint8_t direction = kNoFrame;
+    std::uint8_t status = 0;          // 0 none, 1 code 2, 2 code 3, 3 ended by 12, 4 aborted (9)
+    DataUnit units[kFrameUnitsMax + 1] = {};  // always followed by a 0 entry
+};
+
+extern AssembledFrame assembledFrame;
+
+const AssembledFrame& AssembleFrame();
+const AssembledFrame& AssemblePppFrame();

@@ -1,0 +1,109 @@
+#include "tests/support/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testing_support {
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& workDir) {
+    int inPipe[2];
+    int outPipe[2];
+    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork");
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(outPipe[1], 2);
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    fcntl(inPipe[1], F_SETFL, O_NONBLOCK);
+
+    ProgramResult result;
+    std::size_t written = 0;
+    int inFd = inPipe[1];
+    if (input.empty()) {
+        close(inFd);
+        inFd = -1;
+    }
+    char buffer[65536];
+    for (;;) {
+        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
+        int n = poll(fds, inFd >= 0 ? 2 : 1, 60000);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // a minute without progress: give up on the child
+        if (inFd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            ssize_t w = write(inFd, input.data() + written, input.size() - written);
+            if (w > 0) written += static_cast<std::size_t>(w);
+            if (w < 0 || written == input.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            ssize_t r = read(outPipe[0], buffer, sizeof buffer);
+            if (r <= 0) break;
+            result.out.append(buffer, static_cast<std::size_t>(r));
+        }
+    }
+    if (inFd >= 0) close(inFd);
+    close(outPipe[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+    return result;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vx5test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Crlf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,3 @@
+#include "translate/packet_translation.h"
+
+int RunPacketTranslation() { return 0; }  // PENDING: written with the packet translation
