@@ -1,17 +1,145 @@
 #include "decode/record_stream.h"
 
+#include "converter/capture_file.h"
+
 CaptureCursor workingCursor;
-void SetupRecordWindow(RecordWindow&, RecordPos, std::uint32_t) {}
-bool RecordAreaEmpty() { return true; }
-bool NextRecord(RecordPos&) { return false; }
-RecordPos StepForward(RecordPos pos) { return pos; }
-RecordPos StepBackward(RecordPos pos) { return pos; }
-void ResetWorkingCursor() {}
-bool NextUnit() { return false; }
-void AdvanceCursorTo(RecordPos) {}
-bool IsFrameStart(CaptureRecord) { return false; }
-bool NextFrameStart() { return false; }
-bool NextFrameTimestamp() { return false; }
-bool AdvanceToNextFrame() { return false; }
-bool AdvanceToNextPppFrame() { return false; }
-std::uint8_t InitialLineState() { return 0; }
+
+namespace {
+const RecordWindow& Window() { return captureSettings.window; }
+}  // namespace
+
+void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t length) {
+    // A trailing partial record is left out: only whole records are walked.
+    const std::uint32_t wholeLength = length - length % kRecordSize;
+    window.areaStart = start;
+    window.areaEnd = start + wholeLength;
+    window.windowFirst = start;
+    window.windowEnd = start;
+    window.home = CaptureCursor{start, 0, false};
+}
+
+bool RecordAreaEmpty() { return Window().areaStart == Window().areaEnd; }
+
+RecordPos StepForward(RecordPos pos) {
+    pos += kRecordSize;
+    return pos >= Window().areaEnd ? Window().areaStart : pos;
+}
+
+RecordPos StepBackward(RecordPos pos) {
+    return pos <= Window().areaStart ? Window().areaEnd - kRecordSize : pos - kRecordSize;
+}
+
+bool NextRecord(RecordPos& pos) {
+    if (RecordAreaEmpty()) return false;
+    RecordPos next = StepForward(pos);
+    if (next == Window().windowEnd) return false;
+    pos = next;
+    return true;
+}
+
+void ResetWorkingCursor() { workingCursor = Window().home; }
+
+bool NextUnit() {
+    if (RecordAreaEmpty()) return false;
+    CaptureCursor& c = workingCursor;
+    const CaptureRecord w = RecordAt(c.position);
+    if (c.quarter == 0 && (IsIdleRecord(w) || IsTimestampRecord(w))) {
+        c.quarter = 1;
+    } else if (c.quarter == 1 || c.quarter == 2) {
+        ++c.quarter;
+    } else {
+        if (!NextRecord(c.position)) return false;
+        c.quarter = 0;
+    }
+    c.secondDirection = false;
+    return true;
+}
+
+void AdvanceCursorTo(RecordPos target) {
+    while (workingCursor.position != target) {
+        if (!NextUnit()) return;
+    }
+}
+
+bool IsFrameStart(CaptureRecord w) {
+    return IsDataRecord(w) && (UnitCode(SdUnit(w)) == kUnitFrameStart || UnitCode(RdUnit(w)) == kUnitFrameStart);
+}
+
+namespace {
+// Searches forward from the record after the cursor for a record passing `test`
+// and moves the cursor onto it.
+template <typename Test>
+bool AdvanceToRecord(Test test, CaptureRecord& found) {
+    if (RecordAreaEmpty()) return false;
+    RecordPos pos = workingCursor.position;
+    while (NextRecord(pos)) {
+        const CaptureRecord w = RecordAt(pos);
+        if (test(w)) {
+            AdvanceCursorTo(pos);
+            found = w;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The frame-timestamp advance: from a frame timestamp, on to the next one;
+// from anywhere else, past the next one (the frame just assembled) to the one after.
+bool AdvanceByFrameTimestamps() {
+    if (IsFrameTimestamp(RecordAt(workingCursor.position))) return NextFrameTimestamp();
+    if (!NextFrameTimestamp()) return false;
+    return NextFrameTimestamp();
+}
+}  // namespace
+
+bool NextFrameStart() {
+    CaptureRecord found = 0;
+    return AdvanceToRecord(IsFrameStart, found);
+}
+
+bool NextFrameTimestamp() {
+    CaptureRecord found = 0;
+    if (!AdvanceToRecord(IsFrameTimestamp, found)) return false;
+    workingCursor.secondDirection = TimestampIsRd(found);
+    return true;
+}
+
+bool AdvanceToNextFrame() {
+    if (RecordAreaEmpty()) return false;
+    if (captureSettings.frameTimestamp() != 0) return AdvanceByFrameTimestamps();
+
+    const bool p0 = workingCursor.secondDirection;
+    if (!IsFrameStart(RecordAt(workingCursor.position)) && !NextFrameStart()) return false;
+    const CaptureRecord r = RecordAt(workingCursor.position);
+    if (UnitCode(SdUnit(r)) == kUnitFrameStart && UnitCode(RdUnit(r)) == kUnitFrameStart && !p0) {
+        // Both directions start a frame here: the next assembly takes the RD one.
+        workingCursor.secondDirection = true;
+        return true;
+    }
+    return NextFrameStart();
+}
+
+bool AdvanceToNextPppFrame() {
+    if (RecordAreaEmpty()) return false;
+    return AdvanceByFrameTimestamps();
+}
+
+std::uint8_t InitialLineState() {
+    if (RecordAreaEmpty()) return 0;
+    const RecordWindow& win = Window();
+    // Forward, the cursor's own record included: the state before the next change.
+    RecordPos pos = workingCursor.position;
+    do {
+        const CaptureRecord w = RecordAt(pos);
+        if (IsLineStateRecord(w)) return StateBefore(w);
+        pos = StepForward(pos);
+    } while (pos != win.windowEnd);
+    // Backward: the state after the most recent change.
+    pos = workingCursor.position;
+    while (pos != win.windowFirst) {
+        pos = StepBackward(pos);
+        const CaptureRecord w = RecordAt(pos);
+        if (IsLineStateRecord(w)) return StateAfter(w);
+    }
+    return 0;
+}
