@@ -1,7 +1,407 @@
 #include "converter/program.h"
 
-int ParseCommandLine(int, char**) { return 0; }
-int RunDialogue() { return 0; }
-int PrepareConversion() { return 0; }
-int RunChosenDriver() { return 1; }
-int ConverterMain(int, char**) { return 1; }
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "converter/capture_file.h"
+#include "converter/dump_listings.h"
+#include "converter/listing_writer.h"
+#include "converter/options.h"
+#include "translate/frame_translation.h"
+#include "translate/packet_translation.h"
+#include "translate/ppp_translation.h"
+
+namespace {
+
+constexpr char kDefaultDataFile[] = "VX5200.DT";
+constexpr int kAnswerMax = 255;  // characters of one dialogue answer
+
+constexpr std::string_view kUsageLines[] = {
+    "Usage : vx5cvt [OPTIONS] <DATA-FILENAME> [<SAVE-FILENAME>]",
+    " OPTIONS:",
+    "   -d<DATALINENAME>  - - - - Select data line.",
+    "      0:SD and RD (default)",
+    "      1:SD only",
+    "      2:RD only",
+    "   -l[<LINENAME>..]  - - - - Line state format.",
+    "      0:RS, 1:CS, 2:DR, 3:CD, 4:ER, 5:SQ, 6:CI, 7:EX (default = 0134)",
+    "   -f[<FRAME>[<PACKET>]]   - Translate format.",
+    "      <FRAME>  0:SDLC mod8",
+    "               1:SDLC mod128",
+    "               2:X.25(LAPB) mod8 (default)",
+    "               3:X.25(LAPB) mod128",
+    "               4:LAPD",
+    "      <PACKET> None:Frame translate (default)",
+    "               0:X.25",
+    "               1:LAPD",
+    "           Ignore <FRAME>,<PACKET> for ASYNC/SYNC",
+    "   -c<CODE>  - - - - - - - - Code filter.",
+    "      0:Code and Hex. (default)",
+    "      1:Code only",
+    "      2:Hex. only",
+    "   -C<COLIMNS>   - - - - - - Columns per lines.",  // the program's own spelling
+    "      40, 80 or 136 (default = 80)",
+    "   -L<LINES>   - - - - - - - Lines per page.",
+    "      0:infinite (default) ",
+    "      66",
+    "   -i  - - - - - - - - - - - No Idle/Timestamp.",
+    "   -n  - - - - - - - - - - - No guide.",
+};
+static_assert(std::size(kUsageLines) == 29);
+
+constexpr std::uint8_t kDefaultLineStates[] = {0, 1, 3, 4};  // RS, CS, CD, ER
+
+void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
+
+void PrintUsage() {
+    PrintLine("Illegal arguments.");
+    for (std::string_view line : kUsageLines) PrintLine(line);
+}
+
+// A whole option value as a decimal number: leading blanks and a sign are
+// accepted, nothing may follow, an empty value is 0.
+bool ParseOptionNumber(const char* text, long& value) {
+    if (*text == '\0') {
+        value = 0;
+        return true;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0';
+}
+
+bool IsLineDigit(char c) { return c >= '0' && c <= '7'; }
+
+bool ParseLineStates(const char* value) {
+    std::uint8_t list[kLineStateMax];
+    std::size_t n = 0;
+    if (*value == '\0') {
+        n = std::size(kDefaultLineStates);
+        std::memcpy(list, kDefaultLineStates, n);
+    } else {
+        for (; *value != '\0'; ++value) {
+            if (!IsLineDigit(*value) || n == kLineStateMax) return false;
+            list[n++] = static_cast<std::uint8_t>(*value - '0');
+        }
+    }
+    std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
+    std::memcpy(options.lineStates, list, n);
+    return true;
+}
+
+bool ParseFrameFormat(const char* value) {
+    options.frameFormat = 2;
+    if (value[0] == '\0') return true;
+    if (value[0] < '0' || value[0] > '4') return false;
+    options.frameFormat = static_cast<std::int8_t>(value[0] - '0');
+    if (value[1] == '\0') return true;
+    if ((value[1] != '0' && value[1] != '1') || value[2] != '\0') return false;
+    options.packetFormat = static_cast<std::int8_t>(value[1] - '0');
+    return true;
+}
+
+bool ParseOption(const char* arg) {
+    const char letter = arg[1];
+    const char* value = letter == '\0' ? arg + 1 : arg + 2;
+    long n = 0;
+    switch (letter) {
+        case 'd':
+            if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
+            options.dataLine = static_cast<std::int8_t>(n);
+            return true;
+        case 'l': return ParseLineStates(value);
+        case 'f': return ParseFrameFormat(value);
+        case 'c':
+            if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
+            options.codeFilter = static_cast<std::int8_t>(n);
+            return true;
+        case 'C':
+            if (!ParseOptionNumber(value, n) || (n != 40 && n != 80 && n != 136)) return false;
+            options.columns = static_cast<std::int32_t>(n);
+            return true;
+        case 'L':
+            if (!ParseOptionNumber(value, n) || (n != 0 && n != 66)) return false;
+            options.linesPerPage = static_cast<std::int32_t>(n);
+            return true;
+        case 'i': options.skipIdleTimestamp = true; return true;
+        case 'n': options.noGuide = true; return true;
+        default: return false;  // any other letter, or a lone hyphen
+    }
+}
+
+bool SetFileName(char* target, const char* name) {
+    if (std::strlen(name) > static_cast<std::size_t>(kFileNameMax)) return false;  // never cut a name
+    std::strcpy(target, name);
+    return true;
+}
+
+// ---- Console dialogue -----------------------------------------------------------
+
+// Reads one answer line (without its line end) of at most 255 characters; the
+// rest of a longer line is read and dropped. False at end of input.
+bool ReadAnswer(char* answer) {
+    std::fflush(stdout);
+    char buffer[kAnswerMax + 2];
+    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
+    std::size_t n = std::strlen(buffer);
+    if (n > 0 && buffer[n - 1] == '\n') {
+        buffer[--n] = '\0';
+    } else {
+        int c;
+        while ((c = std::getchar()) != EOF && c != '\n') {
+        }
+    }
+    if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';  // typed on a DOS console
+    if (n > static_cast<std::size_t>(kAnswerMax)) buffer[n = kAnswerMax] = '\0';
+    std::memcpy(answer, buffer, n + 1);
+    return true;
+}
+
+// The number at the start of an answer: no number is 0, a negative number -1,
+// end of input -1.
+long ReadNumberAnswer(bool& endOfInput) {
+    char answer[kAnswerMax + 1];
+    endOfInput = !ReadAnswer(answer);
+    if (endOfInput) return -1;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(answer, &end, 10);
+    if (end == answer) return 0;
+    if (errno == ERANGE) v = v < 0 ? -1 : LONG_MAX;
+    return v < 0 ? -1 : v;
+}
+
+enum class Ask { kAnswered, kEndOfInput };
+
+// Asks until the answer lies in [low, high]. End of input ends the dialogue.
+Ask AskNumber(const char* prompt, long low, long high, long& answer) {
+    for (;;) {
+        std::fputs(prompt, stdout);
+        bool endOfInput = false;
+        answer = ReadNumberAnswer(endOfInput);
+        if (endOfInput) return Ask::kEndOfInput;
+        if (answer >= low && answer <= high) return Ask::kAnswered;
+    }
+}
+
+Ask AskFileName(const char* prompt, char* target) {
+    char answer[kAnswerMax + 1];
+    for (;;) {
+        std::fputs(prompt, stdout);
+        if (!ReadAnswer(answer)) return Ask::kEndOfInput;
+        if (answer[0] != '\0') {
+            std::strcpy(target, answer);  // 255 characters fit the 260 of a name
+            return Ask::kAnswered;
+        }
+    }
+}
+
+// The line-state answer: digits 0-7, at most eight; anything else is invalid.
+bool ParseLineStateAnswer(const char* answer) {
+    std::uint8_t list[kLineStateMax];
+    std::size_t n = 0;
+    for (; *answer != '\0'; ++answer) {
+        if (!IsLineDigit(*answer) || n == kLineStateMax) return false;
+        list[n++] = static_cast<std::uint8_t>(*answer - '0');
+    }
+    if (n == 0) return false;
+    std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
+    std::memcpy(options.lineStates, list, n);
+    return true;
+}
+
+Ask AskLineStates() {
+    char answer[kAnswerMax + 1];
+    for (;;) {
+        std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
+        if (!ReadAnswer(answer)) return Ask::kEndOfInput;
+        if (ParseLineStateAnswer(answer)) return Ask::kAnswered;
+    }
+}
+
+enum class PrintFormat { kNormal, kLineState, kTranslate };
+
+Ask AskTranslation(std::int8_t mode) {
+    long level = 0, frameType = 0, modulo = 1, packetType = 0, pppType = 0;
+    if (mode == kModeHdlc) {
+        if (AskNumber("Translate level (1:Frame, 2:Packet) ? ", 1, 2, level) != Ask::kAnswered ||
+            AskNumber("Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? ", 1, 3, frameType) != Ask::kAnswered) {
+            return Ask::kEndOfInput;
+        }
+        if (frameType != 3 && AskNumber("Modulo (1:mod 8, 2:mod128) ? ", 1, 2, modulo) != Ask::kAnswered) {
+            return Ask::kEndOfInput;
+        }
+        if (level == 2 && AskNumber("Packet type (1:X.25, 2:LAPD) ? ", 1, 2, packetType) != Ask::kAnswered) {
+            return Ask::kEndOfInput;
+        }
+        options.frameFormat = frameType == 3 ? 4 : static_cast<std::int8_t>(2 * (frameType - 1) + (modulo - 1));
+        if (level == 2) options.packetFormat = static_cast<std::int8_t>(packetType - 1);
+    } else if (mode == kModePpp) {
+        if (AskNumber("Frame type (1:PPP translate, 2:Dump) ? ", 1, 2, pppType) != Ask::kAnswered) {
+            return Ask::kEndOfInput;
+        }
+        options.frameFormat = static_cast<std::int8_t>(4 + pppType);
+    } else {
+        options.frameFormat = 2;
+    }
+    return Ask::kAnswered;
+}
+
+// ---- Exit clean-up ------------------------------------------------------------------
+
+void ExitCleanUp() {
+    CloseListingDestination();
+    ReleaseDataFile();
+}
+
+}  // namespace
+
+int ParseCommandLine(int argc, char** argv) {
+    int names = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] == '-') {
+            if (!ParseOption(arg)) return 0;
+            continue;
+        }
+        if (names == 0) {
+            if (!SetFileName(options.dataFileName, arg)) return 0;
+        } else if (names == 1) {
+            if (!SetFileName(options.saveFileName, arg)) return 0;
+        } else {
+            return 0;  // a third file name
+        }
+        ++names;
+    }
+    return 1;
+}
+
+int RunDialogue() {
+    if (AskFileName("Data filename ? ", options.dataFileName) != Ask::kAnswered) return 0;
+    if (!OpenDataFile()) return 0;
+    if (AskFileName("Save filename ? ", options.saveFileName) != Ask::kAnswered) return 0;
+    std::printf("\n");
+
+    const std::int8_t mode = static_cast<std::int8_t>(monData->SettingsByte(settings_field::kMode));
+    const bool lineStatesRecorded = monData->SettingsByte(settings_field::kLineStateRecorded) != 0;
+
+    long answer = 0;
+    PrintFormat format = PrintFormat::kNormal;
+    if (lineStatesRecorded) {
+        if (AskNumber("Print format (1:Normal, 2:Line state, 3:Translate) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
+        format = answer == 1 ? PrintFormat::kNormal : answer == 2 ? PrintFormat::kLineState : PrintFormat::kTranslate;
+    } else {
+        if (AskNumber("Print format (1:Normal, 2:Translate) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
+        format = answer == 1 ? PrintFormat::kNormal : PrintFormat::kTranslate;
+    }
+
+    if (AskNumber("Select data line (1:SD & RD, 2:SD, 3:RD) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
+    options.dataLine = static_cast<std::int8_t>(answer - 1);
+
+    if (format == PrintFormat::kLineState && AskLineStates() != Ask::kAnswered) return 0;
+    if (format == PrintFormat::kTranslate && AskTranslation(mode) != Ask::kAnswered) return 0;
+    if (options.frameFormat >= 0 && (mode == kModeHdlc || mode == kModePpp)) return 1;
+
+    if (AskNumber("Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
+    options.codeFilter = static_cast<std::int8_t>(answer - 1);
+    if (AskNumber("Skip IDLE/TMSP (1:No, 2:Yes) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
+    options.skipIdleTimestamp = answer == 2;
+    if (AskNumber("Skip guide (1:No, 2:Yes) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
+    options.noGuide = answer == 2;
+    return 1;
+}
+
+int PrepareConversion() {
+    if (!OpenDataFile()) return 0;
+    if (!monData->LoadSettings(captureSettings)) {
+        PrintLine("Data file error.");
+        return 0;
+    }
+    if (options.saveFileName[0] != '\0') {
+        std::FILE* file = std::fopen(options.saveFileName, "w");
+        if (file == nullptr) {
+            PrintLine("Can't create print data file.");
+            return 0;
+        }
+        SetListingDestination(file, true);
+    } else {
+        SetListingDestination(stdout, false);
+    }
+    return 1;
+}
+
+int RunChosenDriver() {
+    options.lineBudget = kLineBudget;
+    options.printCode = captureSettings.code();
+
+    if (options.lineStates[0] <= 7) {
+        if (captureSettings.lineStateRecorded() == 0) {
+            PrintLine("Line state not recorded.");
+            return 1;
+        }
+        RunLineStateChart();
+        return 0;
+    }
+    if (options.frameFormat < 0) {
+        RunNormalDump();
+        return 0;
+    }
+    switch (captureSettings.mode()) {
+        case kModeHdlc: {
+            static constexpr std::int8_t kFrameKinds[] = {kFrameSdlc, kFrameSdlc, kFrameLapb, kFrameLapb, kFrameLapd};
+            static constexpr std::int8_t kModulo128[] = {0, 1, 0, 1, 1};
+            const bool known = options.frameFormat >= 0 && options.frameFormat <= 4;
+            options.frameKind = known ? kFrameKinds[options.frameFormat] : kFrameLapb;
+            options.modulo128 = known ? kModulo128[options.frameFormat] : 0;
+            if (options.packetFormat < 0) {
+                options.packetKind = kPacketNone;
+                RunFrameTranslation();
+            } else {
+                options.packetKind = static_cast<std::int8_t>(options.packetFormat == 0   ? kPacketX25
+                                                              : options.packetFormat == 1 ? kPacketLapd
+                                                                                          : kPacketNone);
+                RunPacketTranslation();
+            }
+            return 0;
+        }
+        case kModePpp:
+            if (options.frameFormat == 6) RunPppDump();
+            else RunPppTranslation();
+            return 0;
+        default:
+            RunTranslateDump();
+            return 0;
+    }
+}
+
+int ConverterMain(int argc, char** argv) {
+    PrintLine("===== NORD ARC Data File Converter =====");
+    PrintLine(" Version 1.14");
+    PrintLine("");
+    std::atexit(ExitCleanUp);
+
+    if (argc > 1) {
+        if (!ParseCommandLine(argc, argv)) {
+            PrintUsage();
+            return 1;
+        }
+        if (options.dataFileName[0] == '\0') std::strcpy(options.dataFileName, kDefaultDataFile);
+    } else if (!RunDialogue()) {
+        return 1;
+    }
+    if (!PrepareConversion()) return 1;
+    if (RunChosenDriver() != 0) return 1;
+
+    // A listing that could not be written whole is a failure, not "Complete.".
+    if (CloseListingDestination() != 0) {
+        PrintLine("Can't write print data file.");
+        return 1;
+    }
+    PrintLine("Complete.");
+    return 0;
+}
