@@ -356,7 +356,7 @@ int RunChosenDriver() {
             static constexpr std::int8_t kFrameKinds[] = {kFrameSdlc, kFrameSdlc, kFrameLapb, kFrameLapb, kFrameLapd};
             static constexpr std::int8_t kModulo128[] = {0, 1, 0, 1, 1};
             const bool known = options.frameFormat >= 0 && options.frameFormat <= 4;
-            options.frameKind = known ? kFrameKinds[options.frameFormat] : kFrameLapb;
+            options.frameKind = known ? kFrameKinds[options.frameFormat] : static_cast<std::int8_t>(kFrameLapb);
             options.modulo128 = known ? kModulo128[options.frameFormat] : 0;
             if (options.packetFormat < 0) {
                 options.packetKind = kPacketNone;
