@@ -1,3 +1,241 @@
 #include "translate/frame_translation.h"
 
-int RunFrameTranslation() { return 0; }  // PENDING: written with the frame translation
+#include <cstdint>
+
+#include "converter/options.h"
+#include "translate/line_fields.h"
+
+namespace {
+
+// ---- Name tables ------------------------------------------------------------------
+
+// Supervisory names, row = control bits 2-3; the same for every kind and line.
+constexpr LineNames kSupervisoryNames[kSupervisoryRows] = {
+    {"RR", "RR"},
+    {"RNR", "RNR"},
+    {"REJ", "REJ"},
+    {},
+};
+
+// Unnumbered names by control octet (P/F 0; the octet with P/F 1 shares the row).
+// Where an octet is both a command and a response, SD holds the command name.
+struct UnnumberedNames {
+    std::uint8_t octet;
+    LineNames sdlc;
+    LineNames lapb;
+    LineNames lapd;
+};
+
+constexpr UnnumberedNames kUnnumberedNames[] = {
+    {0x03, {"UI", "UI"}, {}, {"UI", {}}},
+    {0x07, {"SIM", "RIM"}, {}, {}},
+    {0x0F, {{}, "DM"}, {"SARM", "DM"}, {{}, "DM"}},
+    {0x23, {"UP", {}}, {}, {}},
+    {0x2F, {}, {"SABM", {}}, {}},
+    {0x43, {"DISC", "RD"}, {"DISC", {}}, {"DISC", {}}},
+    {0x63, {{}, "UA"}, {{}, "UA"}, {{}, "UA"}},
+    {0x6F, {}, {"SABME", {}}, {"SABME", {}}},
+    {0x83, {"SNRM", {}}, {}, {}},
+    {0x87, {{}, "FRMR"}, {{}, "FRMR"}, {{}, "FRMR"}},
+    {0xAF, {"XID", "XID"}, {}, {"XID", "XID"}},
+    {0xC7, {"CFGR", "CFGR"}, {}, {}},
+    {0xCF, {"SNRME", {}}, {}, {}},
+    {0xE3, {"TEST", "TEST"}, {}, {}},
+    {0xEF, {{}, "BCN"}, {}, {}},
+};
+
+constexpr bool IsNameOk(std::string_view name) {
+    return name.size() <= 5 && name.find(' ') == std::string_view::npos;
+}
+
+// Every listed octet is an unnumbered octet with P/F 0, in ascending order, and
+// every name fits the five-character type column without blanks.
+constexpr bool UnnumberedTableOk() {
+    int previous = -1;
+    for (const UnnumberedNames& row : kUnnumberedNames) {
+        if ((row.octet & 0x03) != 0x03 || (row.octet & 0x10) != 0 || row.octet <= previous) return false;
+        previous = row.octet;
+        for (const LineNames* names : {&row.sdlc, &row.lapb, &row.lapd}) {
+            if (!IsNameOk(names->sd) || !IsNameOk(names->rd)) return false;
+        }
+    }
+    return true;
+}
+static_assert(UnnumberedTableOk());
+
+// Builds one kind's tables from the column `kind` of the unnumbered list.
+constexpr FrameNameTables BuildTables(LineNames UnnumberedNames::*kind) {
+    FrameNameTables tables{};
+    for (int row = 0; row < kSupervisoryRows; ++row) tables.supervisory[row] = kSupervisoryNames[row];
+    for (const UnnumberedNames& entry : kUnnumberedNames) tables.unnumbered[UnnumberedRow(entry.octet)] = entry.*kind;
+    return tables;
+}
+
+// Frame kinds' control field rules.
+enum class ControlFormat : std::uint8_t { kInformation, kSupervisory, kUnnumbered };
+
+constexpr ControlFormat FormatOf(int control) {
+    if ((control & 1) == 0) return ControlFormat::kInformation;
+    if ((control & 2) == 0) return ControlFormat::kSupervisory;
+    return ControlFormat::kUnnumbered;
+}
+
+// The name on the frame's line.
+std::string_view NameOnLine(const LineNames& names) { return frameFields.side == 0 ? names.sd : names.rd; }
+
+// P/F and N(R) from the second control octet of modulo 128; false when it is missing.
+bool DecodeExtendedSecondOctet() {
+    const int b = NextByte();
+    if (b < 0) return false;
+    frameFields.pollFinal = static_cast<std::int8_t>(b & 1);
+    frameFields.recvSeq = static_cast<std::int8_t>(b >> 1);
+    return true;
+}
+
+// The control field, shared by SDLC, LAPB and LAPD: type name, sequence
+// numbers and P/F. The control octet is already in frameFields.control.
+void DecodeControlField(const FrameNameTables& names, bool modulo128) {
+    const int control = frameFields.control;
+    switch (FormatOf(control)) {
+    case ControlFormat::kInformation:
+        frameFields.typeName = kInfoName;
+        if (!modulo128) {
+            frameFields.extended = 0;
+            frameFields.sendSeq = static_cast<std::int8_t>((control >> 1) & 7);
+            frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
+            frameFields.recvSeq = static_cast<std::int8_t>(control >> 5);
+        } else {
+            frameFields.extended = 1;
+            frameFields.sendSeq = static_cast<std::int8_t>(control >> 1);
+            DecodeExtendedSecondOctet();
+        }
+        break;
+    case ControlFormat::kSupervisory:
+        frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)]);
+        if (!modulo128) {
+            frameFields.extended = 0;
+            frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
+            frameFields.recvSeq = static_cast<std::int8_t>(control >> 5);
+        } else {
+            frameFields.extended = 1;
+            // Bits 4-7 are zero in a modulo 128 supervisory octet; otherwise it has no name.
+            if ((control & 0xF0) != 0) frameFields.typeName = {};
+            DecodeExtendedSecondOctet();
+        }
+        break;
+    case ControlFormat::kUnnumbered:
+        frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)]);
+        frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
+        break;
+    }
+}
+
+// Headings and title of the frame listing.
+constexpr char kTitle[] = "        ** FRAME CONVERSION **\n";
+constexpr char kHdlcHeading[] = "     TM   AD TYPE  NS PF NR FC DATA\n";
+constexpr char kLapdHeading[] = "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n";
+constexpr char kLapdNarrowHeading[] = "     TM  SAP TE CR TYPE  NS PF NR FC DA\n";
+
+}  // namespace
+
+constexpr FrameNameTables kSdlcNames = BuildTables(&UnnumberedNames::sdlc);
+constexpr FrameNameTables kLapbNames = BuildTables(&UnnumberedNames::lapb);
+constexpr FrameNameTables kLapdNames = BuildTables(&UnnumberedNames::lapd);
+
+// ---- Decoders ----------------------------------------------------------------------
+
+void DecodeHdlcFrame(const AssembledFrame& frame, const FrameNameTables& names) {
+    if (!SetupFrame(frame, true)) return;
+    const int address = NextByte();
+    if (address < 0) return;
+    frameFields.address = address;
+    const int control = NextByte();
+    if (control < 0) return;
+    frameFields.control = control;
+    DecodeControlField(names, options.modulo128 != 0);
+}
+
+void DecodeLapdFrame(const AssembledFrame& frame) {
+    if (!SetupFrame(frame, true)) return;
+    const int first = NextByte();
+    if (first < 0) return;
+    frameFields.address = first >> 1;  // SAPI in bits 1-6, C/R in bit 0
+    const int second = NextByte();
+    if (second < 0) return;
+    frameFields.tei = static_cast<std::int8_t>(second >> 1);
+    const int control = NextByte();
+    if (control < 0) return;
+    frameFields.control = control;
+    DecodeControlField(kLapdNames, true);
+}
+
+void DecodeLinkLevel(const AssembledFrame& frame) {
+    switch (options.frameKind) {
+    case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
+    case kFrameLapd: DecodeLapdFrame(frame); break;
+    default: DecodeHdlcFrame(frame, kLapbNames); break;
+    }
+}
+
+// ---- Lines -------------------------------------------------------------------------
+
+int FormatHdlcLine() {
+    StartLine();
+    if (frameFields.side < 0) return FinishLine();
+    PutDirection();
+    PutTime();
+    PutSpaces(1);
+    if (frameFields.address < 0) PutSpaces(2);
+    else PutHex2(frameFields.address);
+    PutSpaces(1);
+    PutName(frameFields.typeName, frameFields.control, 5);
+    PutFrameSeq(frameFields.sendSeq);
+    PutSpaces(1);
+    PutBit(frameFields.pollFinal);
+    PutSpaces(1);
+    PutFrameSeq(frameFields.recvSeq);
+    PutSpaces(1);
+    PutCheck();
+    PutSpaces(1);
+    PutData(DataLimit(DataLayout::kHdlcFrame));
+    return FinishLine();
+}
+
+int FormatLapdLine() {
+    StartLine();
+    if (frameFields.side < 0) return FinishLine();
+    const bool hasAddress = frameFields.address >= 0;
+    PutDirection();
+    PutTime();
+    PutSpaces(1);
+    if (hasAddress) PutDec2(frameFields.address >> 1);  // SAPI
+    else PutSpaces(2);
+    if (frameFields.tei >= 0) PutDec3(frameFields.tei);
+    else PutSpaces(3);
+    PutSpaces(1);
+    PutBit(hasAddress ? (frameFields.address & 1) : -1);  // C/R
+    PutSpaces(1);
+    PutName(frameFields.typeName, frameFields.control, 5);
+    PutFrameSeq(frameFields.sendSeq);
+    PutSpaces(1);
+    PutBit(frameFields.pollFinal);
+    PutSpaces(1);
+    PutFrameSeq(frameFields.recvSeq);
+    PutSpaces(1);
+    PutCheck();
+    PutSpaces(1);
+    PutData(DataLimit(DataLayout::kLapdFrame));
+    return FinishLine();
+}
+
+int TranslateFrame(const AssembledFrame& frame) {
+    ResetFrameFields();
+    DecodeLinkLevel(frame);
+    return options.frameKind == kFrameLapd ? FormatLapdLine() : FormatHdlcLine();
+}
+
+int RunFrameTranslation() {
+    const char* heading = kHdlcHeading;
+    if (options.frameKind == kFrameLapd) heading = options.columns >= 80 ? kLapdHeading : kLapdNarrowHeading;
+    return RunTranslation(kTitle, heading, TranslateFrame, FrameAssembly::kHdlc);
+}

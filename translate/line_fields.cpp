@@ -1,0 +1,274 @@
+#include "translate/line_fields.h"
+
+#include <cstdio>
+
+#include "converter/conditions_header.h"
+#include "converter/listing_writer.h"
+#include "converter/options.h"
+
+UnitReader unitReader;
+FrameFields frameFields;
+LineBuilder lineBuilder;
+
+// ---- Reading the frame's bytes ------------------------------------------------
+
+void SetupUnitReader(const AssembledFrame& frame) {
+    std::int32_t count = frame.count;
+    // The buffer holds at most 64 units; never read past it whatever count says.
+    if (count < 0) count = 0;
+    if (count > kFrameUnitsMax) count = kFrameUnitsMax;
+    unitReader.next = frame.units;
+    unitReader.left = count;
+}
+
+int NextByte() {
+    while (unitReader.left > 0) {
+        const DataUnit u = *unitReader.next++;
+        --unitReader.left;
+        // Status markers kept among the data by the PPP assembly are not bytes.
+        const std::uint8_t code = UnitCode(u);
+        if (code == kUnitStatus1 || code == kUnitStatus2) continue;
+        return DataByte(u);
+    }
+    return -1;
+}
+
+namespace {
+inline constexpr int kPppEscape = 0x7D;
+inline constexpr int kPppEscapeXor = 0x20;
+}  // namespace
+
+int NextPppByte() {
+    const int b = NextByte();
+    if (b != kPppEscape) return b;
+    const int escaped = NextByte();
+    return escaped < 0 ? -1 : escaped ^ kPppEscapeXor;
+}
+
+// ---- Decoded frame fields -----------------------------------------------------------
+
+void ResetFrameFields() { frameFields = FrameFields{}; }
+
+bool SetupFrame(const AssembledFrame& frame, bool withStatus) {
+    switch (frame.direction & 0x7F) {
+    case kFrameSd: frameFields.side = 0; break;
+    case kFrameRd: frameFields.side = 1; break;
+    default: return false;
+    }
+    if (frame.timestamp != 0) {
+        // Bit 15 (the line of the timestamp record) is not part of the time.
+        frameFields.time[0] = TimeByte0(frame.timestamp);
+        frameFields.time[1] = TimeByte1(frame.timestamp);
+        frameFields.time[2] = TimeByte2(frame.timestamp);
+    }
+    if (withStatus) frameFields.endStatus = frame.status;
+    SetupUnitReader(frame);
+    return true;
+}
+
+// ---- The line under construction ---------------------------------------------------
+
+namespace {
+
+// Appends one character; the last place of the buffer is kept for the NUL.
+inline void Append(char c) {
+    if (lineBuilder.position < kLineBufferSize - 1) lineBuilder.text[lineBuilder.position++] = c;
+}
+
+// Appends a number formatted with `format` (a single int conversion).
+void AppendNumber(const char* format, int v) {
+    char digits[16];
+    const int n = std::snprintf(digits, sizeof digits, format, v);
+    for (int i = 0; i < n && i < static_cast<int>(sizeof digits) - 1; ++i) Append(digits[i]);
+}
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+}  // namespace
+
+void StartLine() { lineBuilder.position = 0; }
+
+int FinishLine() {
+    lineBuilder.text[lineBuilder.position] = '\0';
+    return PutText(lineBuilder.text) < 0 ? -1 : 0;
+}
+
+// ---- Formatters --------------------------------------------------------------------
+
+void PutSpaces(int count) {
+    for (int i = 0; i < count; ++i) Append(' ');
+}
+
+void PutLiteral(std::string_view text) {
+    for (char c : text) Append(c);
+}
+
+void PutDirection() {
+    if (frameFields.side == 0) PutLiteral("SD:");
+    else if (frameFields.side == 1) PutLiteral("RD:");
+}
+
+void PutTime() {
+    if (frameFields.time[0] == kNoTimeByte) {
+        PutSpaces(6);
+        return;
+    }
+    for (std::uint8_t b : frameFields.time) PutHex2(b);
+}
+
+void PutDec2(int v) { AppendNumber("%2d", v); }
+
+void PutDec3(int v) { AppendNumber("%3d", v); }
+
+void PutHex2(int v) {
+    Append(kHexDigits[(v >> 4) & 0x0F]);
+    Append(kHexDigits[v & 0x0F]);
+}
+
+void PutName(std::string_view name, std::int32_t value, int width) {
+    const int start = lineBuilder.position;
+    if (value < 0) {
+        // The octet the name comes from was never read.
+    } else if (!name.empty()) {
+        PutLiteral(name.substr(0, static_cast<std::size_t>(width)));
+    } else if (width >= 4) {
+        Append('(');
+        PutHex2(value);
+        Append(')');
+    }
+    PutSpaces(width - (lineBuilder.position - start));
+}
+
+void PutFrameSeq(int v) {
+    if (v < 0) {
+        PutSpaces(3);
+    } else if (frameFields.extended == 0) {
+        Append(' ');
+        Append(static_cast<char>('0' + (v & 7)));
+        Append(' ');
+    } else {
+        PutDec3(v);
+    }
+}
+
+void PutBit(int v) {
+    if (v < 0) Append(' ');
+    else AppendNumber("%d", v);
+}
+
+void PutCheck() {
+    switch (frameFields.endStatus) {
+    case 1: PutLiteral(" G"); break;
+    case 2: PutLiteral(" E"); break;
+    case 3: PutLiteral("SF"); break;
+    case 4: PutLiteral(" A"); break;
+    default: PutSpaces(2); break;
+    }
+}
+
+// ---- DATA column --------------------------------------------------------------------
+
+namespace {
+
+// The byte limits of each layout's DATA column for the three columns settings.
+struct DataLimits {
+    DataLayout layout;
+    int startColumn;  // where DATA begins (columns counted from 0)
+    int narrow;       // columns below 80
+    int standard;     // 80 to 135
+    int wide;         // 136 or more
+};
+
+constexpr DataLimits kDataLimits[] = {
+    {DataLayout::kHdlcFrame, 31, 4, 24, 52},
+    {DataLayout::kLapdFrame, 36, 1, 21, 49},
+    {DataLayout::kX25Packet, 40, 0, 19, 47},
+    {DataLayout::kLapdMessage, 33, 3, 23, 51},
+    {DataLayout::kPppLine, 32, 3, 23, 51},
+    {DataLayout::kPppDump, 10, 14, 34, 62},
+};
+
+// Rows are indexed by the layout, and each limit keeps the line within its width.
+constexpr bool LimitsFit() {
+    int row = 0;
+    for (const DataLimits& d : kDataLimits) {
+        if (static_cast<int>(d.layout) != row++) return false;
+        if (d.startColumn + 2 * d.narrow > 40) return false;
+        if (d.startColumn + 2 * d.standard > 80) return false;
+        if (d.startColumn + 2 * d.wide > 136 || d.startColumn + 2 * d.wide > kLongestLine) return false;
+    }
+    return true;
+}
+static_assert(LimitsFit());
+
+const DataLimits& LimitsOf(DataLayout layout) { return kDataLimits[static_cast<int>(layout)]; }
+
+}  // namespace
+
+int DataLimit(DataLayout layout) {
+    const DataLimits& d = LimitsOf(layout);
+    if (options.columns < 80) return d.narrow;
+    if (options.columns < 136) return d.standard;
+    return d.wide;
+}
+
+int DataColumn(DataLayout layout) { return LimitsOf(layout).startColumn; }
+
+void PutData(int limit, ByteSource source) {
+    for (int shown = 0; shown < limit; ++shown) {
+        const int b = source == ByteSource::kPpp ? NextPppByte() : NextByte();
+        if (b < 0) return;
+        PutHex2(b);
+    }
+}
+
+// ---- The translation run --------------------------------------------------------------
+
+namespace {
+
+const AssembledFrame& Assemble(FrameAssembly assembly) {
+    return assembly == FrameAssembly::kPpp ? AssemblePppFrame() : AssembleFrame();
+}
+
+bool Advance(FrameAssembly assembly) {
+    return assembly == FrameAssembly::kPpp ? AdvanceToNextPppFrame() : AdvanceToNextFrame();
+}
+
+}  // namespace
+
+int RunTranslation(const char* title, const char* heading, FrameLineOperation perFrame, FrameAssembly assembly) {
+    if (StartConversion() == 0) return 0;
+    if (PutText(title) < 0) return 0;
+    if (WriteConditionsHeader(0) < 0) return 0;
+    if (PutText(heading) < 0) return 0;
+    ResetWorkingCursor();
+
+    const long frameLimit = 5L * options.lineBudget;
+    long framesWritten = 0;
+    // The frame listed last. The advance after a frame may leave the cursor
+    // before that frame's start (when the assembly passed over a frame start it
+    // did not take: a frame of the line left out, a timestamp opening no
+    // frame); the next assembly then yields the same frame again, which is not
+    // listed twice.
+    bool listedOne = false;
+    RecordPos listedStart = nullptr;
+    std::uint8_t listedDirection = kNoFrame;
+
+    while (framesWritten < frameLimit) {
+        const AssembledFrame& frame = Assemble(assembly);
+        if ((frame.direction & 0x7F) == kNoFrame) break;
+        const bool listedAlready = listedOne && frame.start == listedStart && frame.direction == listedDirection;
+        if (!listedAlready) {
+            ResetFrameFields();
+            if (perFrame(frame) < 0) return 0;
+            if (PutChar('\n') < 0) return 0;
+            ++framesWritten;
+            listedOne = true;
+            listedStart = frame.start;
+            listedDirection = frame.direction;
+        }
+        if (!Advance(assembly)) break;
+    }
+    FinishListing();
+    return 1;
+}
