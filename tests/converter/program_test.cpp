@@ -1,0 +1,331 @@
+// The vx5cvt program entry: command line, usage text, messages, exit statuses
+// and the console dialogue.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "converter/capture_file.h"
+#include "converter/options.h"
+#include "converter/program.h"
+#include "tests/support/capture_writer.h"
+#include "tests/support/run_program.h"
+
+using testing_support::RunProgram;
+using testing_support::TempDir;
+
+namespace {
+
+const std::string kBanner = "===== NORD ARC Data File Converter =====\n Version 1.14\n\n";
+
+const std::string kUsage =
+    "Illegal arguments.\n"
+    "Usage : vx5cvt [OPTIONS] <DATA-FILENAME> [<SAVE-FILENAME>]\n"
+    " OPTIONS:\n"
+    "   -d<DATALINENAME>  - - - - Select data line.\n"
+    "      0:SD and RD (default)\n"
+    "      1:SD only\n"
+    "      2:RD only\n"
+    "   -l[<LINENAME>..]  - - - - Line state format.\n"
+    "      0:RS, 1:CS, 2:DR, 3:CD, 4:ER, 5:SQ, 6:CI, 7:EX (default = 0134)\n"
+    "   -f[<FRAME>[<PACKET>]]   - Translate format.\n"
+    "      <FRAME>  0:SDLC mod8\n"
+    "               1:SDLC mod128\n"
+    "               2:X.25(LAPB) mod8 (default)\n"
+    "               3:X.25(LAPB) mod128\n"
+    "               4:LAPD\n"
+    "      <PACKET> None:Frame translate (default)\n"
+    "               0:X.25\n"
+    "               1:LAPD\n"
+    "           Ignore <FRAME>,<PACKET> for ASYNC/SYNC\n"
+    "   -c<CODE>  - - - - - - - - Code filter.\n"
+    "      0:Code and Hex. (default)\n"
+    "      1:Code only\n"
+    "      2:Hex. only\n"
+    "   -C<COLIMNS>   - - - - - - Columns per lines.\n"
+    "      40, 80 or 136 (default = 80)\n"
+    "   -L<LINES>   - - - - - - - Lines per page.\n"
+    "      0:infinite (default) \n"
+    "      66\n"
+    "   -i  - - - - - - - - - - - No Idle/Timestamp.\n"
+    "   -n  - - - - - - - - - - - No guide.\n";
+
+// Parses a command line in-process and reports whether it was accepted.
+bool Parse(std::vector<std::string> args) {
+    ResetOptions();
+    std::vector<char*> argv;
+    static char program[] = "vx5cvt";
+    argv.push_back(program);
+    for (auto& a : args) argv.push_back(a.data());
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data()) == 1;
+}
+
+std::string LineStates() {
+    std::string s;
+    for (auto v : options.lineStates) {
+        if (v == kNoLineState) break;
+        s += static_cast<char>('0' + v);
+    }
+    return s;
+}
+
+capture::CaptureBuilder AsyncCapture() {
+    capture::CaptureBuilder b;
+    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
+    return b;
+}
+
+}  // namespace
+
+TEST(CommandLine, RejectedFormsPrintUsage) {
+    const std::vector<std::vector<std::string>> rejected = {
+        {"-x"}, {"-"}, {"-d3"}, {"-d1x"}, {"-d-1"}, {"-l8"}, {"-l012345670"}, {"-l01a"},
+        {"-f5"}, {"-f12"}, {"-f210"}, {"-fx"}, {"-c3"}, {"-C100"}, {"-C"}, {"-L60"},
+        {"a", "b", "c"}, {"-C 80x"},
+    };
+    for (const auto& args : rejected) {
+        SCOPED_TRACE(args[0]);
+        EXPECT_FALSE(Parse(args));
+    }
+    auto r = RunProgram(VX5CVT_PATH, {"a", "b", "c"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kBanner + kUsage);
+}
+
+TEST(CommandLine, AcceptedFormsSetOptions) {
+    ASSERT_TRUE(Parse({"-d1"}));
+    EXPECT_EQ(options.dataLine, 1);
+    EXPECT_STREQ(options.dataFileName, "");  // the default name is set by the program entry
+
+    ASSERT_TRUE(Parse({"-d", "x.dt", "-d 2"}));  // empty value reads 0, leading blank accepted, last wins
+    EXPECT_EQ(options.dataLine, 2);
+    EXPECT_STREQ(options.dataFileName, "x.dt");
+
+    ASSERT_TRUE(Parse({"-l"}));
+    EXPECT_EQ(LineStates(), "0134");
+    ASSERT_TRUE(Parse({"-l70"}));
+    EXPECT_EQ(LineStates(), "70");
+    ASSERT_TRUE(Parse({"-l01234567"}));
+    EXPECT_EQ(LineStates(), "01234567");
+
+    ASSERT_TRUE(Parse({"-f"}));
+    EXPECT_EQ(options.frameFormat, 2);
+    EXPECT_EQ(options.packetFormat, -1);
+    ASSERT_TRUE(Parse({"-f41"}));
+    EXPECT_EQ(options.frameFormat, 4);
+    EXPECT_EQ(options.packetFormat, 1);
+    ASSERT_TRUE(Parse({"-f30", "-f1"}));  // a packet digit stays in force
+    EXPECT_EQ(options.frameFormat, 1);
+    EXPECT_EQ(options.packetFormat, 0);
+
+    ASSERT_TRUE(Parse({"-c2", "-C136", "-L66", "-ixyz", "-nabc", "in", "out"}));
+    EXPECT_EQ(options.codeFilter, 2);
+    EXPECT_EQ(options.columns, 136);
+    EXPECT_EQ(options.linesPerPage, 66);
+    EXPECT_TRUE(options.skipIdleTimestamp);
+    EXPECT_TRUE(options.noGuide);
+    EXPECT_STREQ(options.dataFileName, "in");
+    EXPECT_STREQ(options.saveFileName, "out");
+
+    ASSERT_TRUE(Parse({"-L", "-C+40"}));
+    EXPECT_EQ(options.linesPerPage, 0);
+    EXPECT_EQ(options.columns, 40);
+}
+
+TEST(CommandLine, OverlongFileNameIsRejected) {
+    EXPECT_TRUE(Parse({std::string(260, 'a')}));
+    EXPECT_FALSE(Parse({std::string(261, 'a')}));
+    EXPECT_FALSE(Parse({"in", std::string(300, 'b')}));
+}
+
+TEST(Program, DefaultDataFileName) {
+    TempDir dir;
+    auto missing = RunProgram(VX5CVT_PATH, {"-d1"}, "", dir.Path());
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, kBanner + "Can't open data file.\n");
+
+    AsyncCapture().Write(dir.File("VX5200.DT"));
+    auto r = RunProgram(VX5CVT_PATH, {"-d1"}, "", dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("Complete.\n"), r.out.size() - 10);
+}
+
+TEST(Program, DataFileMessages) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    };
+    const std::string good = AsyncCapture().Bytes();
+    const std::vector<Case> cases = {
+        {"empty", "", "Can't create mapping object."},
+        {"ident", capture::CaptureBuilder().Ident("VX-5200  data     ").Bytes(), "Unknown data file."},
+        {"version2", capture::CaptureBuilder().Version("00002").Bytes(), "Unknown data file."},
+        {"type2", capture::CaptureBuilder().DataType(2).Bytes(), "Unsuported data."},
+        {"short", good.substr(0, 100), "Data file error."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing_support::WriteFileBytes(dir.File(c.name), c.bytes);
+        auto r = RunProgram(VX5CVT_PATH, {dir.File(c.name)});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + c.message + "\n");
+    }
+    auto r = RunProgram(VX5CVT_PATH, {dir.File("nothing-here")});
+    EXPECT_EQ(r.out, kBanner + "Can't open data file.\n");
+}
+
+TEST(Program, ListingFileCannotBeCreated) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    auto r = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), dir.File("no/such/folder/out.txt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kBanner + "Can't create print data file.\n");
+}
+
+TEST(Program, LineStateChartNeedsRecordedLineStates) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    auto r = RunProgram(VX5CVT_PATH, {"-l", "-f", dir.File("a.dt"), dir.File("out.txt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+}
+
+TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    auto r = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), "/dev/full"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kBanner + "Convert start.\nCan't write print data file.\n");
+}
+
+// ---- Dialogue ---------------------------------------------------------------------
+
+TEST(Dialogue, AsyncCaptureWithoutLineStates) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
+    const std::string input = "\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n";
+    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kBanner +
+                         "Data filename ? Data filename ? Save filename ? Save filename ? \n"
+                         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? "
+                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "
+                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
+                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
+                         "Skip guide (1:No, 2:Yes) ? "
+                         "Convert start.\nComplete.\n");
+}
+
+TEST(Dialogue, HdlcPacketTranslationAsksEveryLevel) {
+    TempDir dir;
+    capture::CaptureBuilder().Mode(2).LineStateRecorded(true).Write(dir.File("h.dt"));
+    const std::string input = "h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n";
+    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kBanner +
+                         "Data filename ? Save filename ? \n"
+                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
+                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? "
+                         "Translate level (1:Frame, 2:Packet) ? "
+                         "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "
+                         "Modulo (1:mod 8, 2:mod128) ? "
+                         "Packet type (1:X.25, 2:LAPD) ? "
+                         "Convert start.\nComplete.\n");
+}
+
+TEST(Dialogue, LineStateAnswerIsCheckedWhole) {
+    TempDir dir;
+    capture::CaptureBuilder().Mode(0).LineStateRecorded(true).LineState(0, 1).Write(dir.File("l.dt"));
+    // "8", nine digits, "01a" and an answer without digits are asked again.
+    const std::string input = "l.dt\nout.txt\n2\n1\n8\n012345670\n01a\n\n70\n1\n1\n1\n";
+    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string prompt = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
+    EXPECT_EQ(r.out, kBanner +
+                         "Data filename ? Save filename ? \n"
+                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
+                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? " +
+                         prompt + prompt + prompt + prompt + prompt +
+                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
+                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
+                         "Skip guide (1:No, 2:Yes) ? "
+                         "Convert start.\nComplete.\n");
+}
+
+TEST(Dialogue, EndOfInputEndsTheProgram) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "Data filename ? "},
+        {"missing.dt\n", "Data filename ? Can't open data file.\n"},
+        {"a.dt\n", "Data filename ? Save filename ? "},
+        {"a.dt\nout.txt\n", "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "},
+        {"a.dt\nout.txt\n1\n7\n",
+         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "
+         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "},
+    };
+    for (const auto& [input, prompts] : cases) {
+        SCOPED_TRACE(input);
+        auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + prompts);
+    }
+}
+
+namespace {
+// Runs the dialogue in-process with `input` on standard input.
+bool DialogueWith(const std::string& input, const std::string& dataFile) {
+    TempDir dir;
+    const std::string inputFile = dir.File("input.txt");
+    testing_support::WriteFileBytes(inputFile, dataFile + "\nout.txt\n" + input);
+    ResetOptions();
+    ReleaseDataFile();
+    EXPECT_NE(std::freopen(inputFile.c_str(), "r", stdin), nullptr);
+    const bool ok = RunDialogue() == 1;
+    ReleaseDataFile();
+    return ok;
+}
+}  // namespace
+
+TEST(Dialogue, AnswersSetTheOptions) {
+    TempDir dir;
+    const std::string hdlc = dir.File("h.dt");
+    capture::CaptureBuilder().Mode(2).Write(hdlc);
+    const std::string ppp = dir.File("p.dt");
+    capture::CaptureBuilder().Mode(3).Write(ppp);
+    const std::string async = dir.File("a.dt");
+    capture::CaptureBuilder().Mode(0).Write(async);
+
+    struct Case {
+        std::string file, input;
+        int frameFormat, packetFormat, dataLine;
+    };
+    const std::vector<Case> cases = {
+        {hdlc, "2\n3\n1\n1\n1\n", 0, -1, 2},   // SDLC mod 8 frames, RD only
+        {hdlc, "2\n1\n1\n1\n2\n", 1, -1, 0},   // SDLC mod 128
+        {hdlc, "2\n2\n2\n2\n1\n1\n", 2, 0, 1}, // X.25 mod 8 frames with X.25 packets
+        {hdlc, "2\n1\n1\n2\n2\n", 3, -1, 0},   // X.25 mod 128
+        {hdlc, "2\n1\n2\n3\n2\n", 4, 1, 0},    // LAPD: no modulo question
+        {ppp, "2\n1\n2\n", 6, -1, 0},          // PPP frame dump
+        {ppp, "2\n1\n1\n", 5, -1, 0},          // PPP translation
+        {async, "2\n1\n1\n1\n1\n", 2, -1, 0},  // translate without a question
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        ASSERT_TRUE(DialogueWith(c.input, c.file));
+        EXPECT_EQ(options.frameFormat, c.frameFormat);
+        EXPECT_EQ(options.packetFormat, c.packetFormat);
+        EXPECT_EQ(options.dataLine, c.dataLine);
+    }
+
+    ASSERT_TRUE(DialogueWith("1\n1\n3\n2\n2\n", async));
+    EXPECT_EQ(options.frameFormat, -1);
+    EXPECT_EQ(options.codeFilter, 2);
+    EXPECT_TRUE(options.skipIdleTimestamp);
+    EXPECT_TRUE(options.noGuide);
+}
