@@ -21,3 +21,6 @@ extern DumpColumn dumpColumns[kDumpColumnsMax];
 bool FillDumpColumns(int n);
 bool FillLineStateColumns(int n);
 bool FillConvertedColumns(int n);
+// Forgets the converted cells carried over to the next block; called once
+// before the first block of a code-converted dump.
+void ResetConvertedColumns();

@@ -1,7 +1,182 @@
+// Frame assembly over the record stream.
+//
+// One walk from the working cursor collects at most one frame into the one
+// AssembledFrame buffer. While walking, each direction may hold the buffer as
+// its frame in progress; the first direction whose frame starts takes it, and
+// the walk ends once that frame has ended (or at window end). Timestamp records
+// met on the way are remembered per direction: the frame keeps the one of its
+// direction, and the most recent timestamp decides which direction's step runs
+// first on the next data record.
 #include "decode/frame_assembly.h"
+
+#include "converter/capture_file.h"
+#include "converter/options.h"
 
 AssembledFrame assembledFrame;
 
-// PENDING: written with the frame assembly.
-const AssembledFrame& AssembleFrame() { assembledFrame.direction = kNoFrame; return assembledFrame; }
-const AssembledFrame& AssemblePppFrame() { assembledFrame.direction = kNoFrame; return assembledFrame; }
+namespace {
+
+// PPP frames are delimited by the flag character.
+constexpr std::uint8_t kPppFlag = 0x7E;
+
+enum Side : int { kSd = 0, kRd = 1 };
+
+// What tells the two directions apart in a record and in the options.
+struct SideInfo {
+    unsigned shift;             // position of the direction's unit in the record word
+    std::uint8_t direction;     // the frame's direction value
+    std::int8_t excludedBy;     // the data line selection that leaves this direction out
+    bool skipsFlaggedStart;     // SD only: a both-directions start is skipped while pending
+};
+constexpr SideInfo kSides[2] = {
+    {0, kFrameSd, kRdOnly, true},
+    {16, kFrameRd, kSdOnly, false},
+};
+
+// The state of one assembly walk. The three references all point at the one
+// buffer; only one of them is set at a time.
+struct AssemblyState {
+    AssembledFrame* freeBuffer = nullptr;
+    AssembledFrame* inProgress[2] = {nullptr, nullptr};
+    CaptureRecord timestamp[2] = {0, 0};
+    bool stamped = false;       // frames start only after a timestamp of their direction (always for PPP)
+};
+AssemblyState state;
+
+DataUnit UnitOf(Side side, CaptureRecord w) { return static_cast<DataUnit>(w >> kSides[side].shift); }
+
+bool BothStart(CaptureRecord w) {
+    return UnitCode(SdUnit(w)) == kUnitFrameStart && UnitCode(RdUnit(w)) == kUnitFrameStart;
+}
+
+bool SideSelected(Side side) { return options.dataLine != kSides[side].excludedBy; }
+
+// The direction takes the free buffer: its frame starts on this record.
+void StartFrame(Side side, RecordPos at) {
+    AssembledFrame* frame = state.freeBuffer;
+    state.freeBuffer = nullptr;
+    state.inProgress[side] = frame;
+    frame->count = 0;
+    frame->start = at;
+    frame->timestamp = state.timestamp[side];
+    frame->direction = kSides[side].direction;
+    frame->status = 0;
+    frame->units[0] = 0;
+}
+
+// Appends a unit; beyond 64 units the frame goes on but further units are dropped.
+void StoreUnit(AssembledFrame* frame, DataUnit unit) {
+    if (frame->count >= kFrameUnitsMax) return;
+    frame->units[frame->count] = unit;
+    ++frame->count;
+    frame->units[frame->count] = 0;
+}
+
+// One direction's step of the HDLC-family assembly; returns the new pending value.
+bool HdlcStep(Side side, CaptureRecord w, RecordPos at, bool pending) {
+    const DataUnit unit = UnitOf(side, w);
+    AssembledFrame*& frame = state.inProgress[side];
+    switch (UnitCode(unit)) {
+    case kUnitFrameStart:
+        if (state.stamped && state.timestamp[side] == 0) return pending;
+        if (kSides[side].skipsFlaggedStart && pending && BothStart(w)) return pending;
+        if (SideSelected(side) && state.freeBuffer != nullptr) StartFrame(side, at);
+        return false;
+    case kUnitFrameEnd:
+        frame = nullptr;
+        break;
+    case kUnitAbort:
+        if (frame != nullptr) {
+            frame->status = 4;
+            frame = nullptr;
+        }
+        break;
+    case kUnitShortFrame:
+        if (frame != nullptr) {
+            frame->status = 3;
+            frame = nullptr;
+        }
+        break;
+    case kUnitStatus1:
+        if (frame != nullptr) frame->status = 1;
+        break;
+    case kUnitStatus2:
+        if (frame != nullptr) frame->status = 2;
+        break;
+    case kUnitNone:
+        break;
+    default:  // codes 0, 1, 4-8, 13, 14: frame content
+        if (frame != nullptr) StoreUnit(frame, unit);
+        break;
+    }
+    return pending;
+}
+
+// One direction's step of the PPP assembly: a frame starts with the first unit
+// after a timestamp of its direction and ends before the next flag character.
+bool PppStep(Side side, CaptureRecord w, RecordPos at, bool pending) {
+    const DataUnit unit = UnitOf(side, w);
+    if (UnitCode(unit) == kUnitNone || state.timestamp[side] == 0) return pending;
+    if (kSides[side].skipsFlaggedStart && pending && BothStart(w)) return pending;
+    if (SideSelected(side) && state.freeBuffer != nullptr) {
+        StartFrame(side, at);
+    } else if (DataByte(unit) == kPppFlag) {
+        state.inProgress[side] = nullptr;
+        state.timestamp[side] = 0;
+    }
+    if (state.inProgress[side] != nullptr) StoreUnit(state.inProgress[side], unit);
+    return false;
+}
+
+using StepFunction = bool (*)(Side, CaptureRecord, RecordPos, bool);
+
+bool WalkGoesOn() {
+    return state.freeBuffer != nullptr || state.inProgress[kSd] != nullptr || state.inProgress[kRd] != nullptr;
+}
+
+const AssembledFrame& Assemble(StepFunction step, bool stamped) {
+    state = AssemblyState{};
+    state.freeBuffer = &assembledFrame;
+    state.stamped = stamped;
+    if (!RecordAreaEmpty()) {
+        const RecordPos windowEnd = captureSettings.window.windowEnd;
+        RecordPos p = workingCursor.position;
+        bool pending = workingCursor.secondDirection;
+        bool rdFirst = false;
+        do {
+            const CaptureRecord w = RecordAt(p);
+            if (IsTimestampRecord(w)) {
+                // An SD timestamp lets the RD unit of the next data record go first.
+                const Side side = TimestampIsRd(w) ? kRd : kSd;
+                state.timestamp[side] = w;
+                rdFirst = side == kSd;
+            } else if (IsDataRecord(w)) {
+                // When frames are found by their start codes, a record on which both
+                // directions start a frame gives its SD frame first: the frame-start
+                // walk stands on that record twice, first with the second-direction
+                // flag clear and then with it set, and the flagged pass skips the SD
+                // start to take the RD frame. Letting an SD timestamp put the RD step
+                // first there would deliver the RD frame twice and lose the SD one.
+                const bool rdStepFirst = rdFirst && (stamped || !BothStart(w));
+                if (rdStepFirst) {
+                    pending = step(kRd, w, p, pending);
+                    pending = step(kSd, w, p, pending);
+                } else {
+                    pending = step(kSd, w, p, pending);
+                    pending = step(kRd, w, p, pending);
+                }
+                rdFirst = false;
+            }
+            p = StepForward(p);
+        } while (p != windowEnd && WalkGoesOn());
+    }
+    if (state.freeBuffer != nullptr) state.freeBuffer->direction = kNoFrame;
+    return assembledFrame;
+}
+
+}  // namespace
+
+const AssembledFrame& AssembleFrame() { return Assemble(HdlcStep, captureSettings.frameTimestamp() != 0); }
+
+// PPP frames always begin after a timestamp, whatever the frame-timestamp setting.
+const AssembledFrame& AssemblePppFrame() { return Assemble(PppStep, true); }

@@ -1,0 +1,276 @@
+#include "decode/frame_assembly.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "converter/capture_file.h"
+#include "converter/options.h"
+#include "tests/support/capture_writer.h"
+
+namespace {
+
+using capture::CaptureBuilder;
+using capture::Unit;
+using capture::kNoUnit;
+
+constexpr std::uint8_t kStart = capture::kCodeFrameStart;
+constexpr std::uint8_t kEnd = capture::kCodeFrameEnd;
+
+class FrameAssemblyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetOptions();
+        std::memset(captureSettings.block, 0, sizeof captureSettings.block);
+        Load(CaptureBuilder{});
+    }
+
+    // Sets up the record window over the builder's records and homes the cursor.
+    void Load(const CaptureBuilder& b) {
+        bytes_.clear();
+        for (std::uint32_t w : b.Records()) {
+            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+        }
+        bytes_.push_back(0);  // keeps data() valid for an empty area
+        SetupRecordWindow(captureSettings.window, bytes_.data(), static_cast<std::uint32_t>(bytes_.size() - 1));
+        ResetWorkingCursor();
+    }
+
+    void FrameTimestamps(bool on) { captureSettings.block[settings_field::kFrameTimestamp] = on ? 1 : 0; }
+
+    int IndexOf(RecordPos pos) const { return static_cast<int>((pos - bytes_.data()) / 4); }
+
+    std::vector<std::uint8_t> Bytes(const AssembledFrame& f) const {
+        std::vector<std::uint8_t> out;
+        for (int i = 0; i < f.count; ++i) out.push_back(DataByte(f.units[i]));
+        return out;
+    }
+
+    // Runs the translation loop: (direction, start record index) of every frame delivered.
+    std::vector<std::pair<int, int>> AllFrames(bool ppp) {
+        std::vector<std::pair<int, int>> out;
+        ResetWorkingCursor();
+        for (int guard = 0; guard < 50; ++guard) {
+            const AssembledFrame& f = ppp ? AssemblePppFrame() : AssembleFrame();
+            if (f.direction == kNoFrame) break;
+            out.emplace_back(f.direction, IndexOf(f.start));
+            if (!(ppp ? AdvanceToNextPppFrame() : AdvanceToNextFrame())) break;
+        }
+        return out;
+    }
+
+    std::vector<std::uint8_t> bytes_;
+};
+
+using Frames = std::vector<std::pair<int, int>>;
+
+TEST_F(FrameAssemblyTest, CollectsOneSdFrame) {
+    Load(CaptureBuilder{}.Sd('x').SdFrame({0x01, 0x3F, 0x55}).RdFrame({0x03}));
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kFrameSd);
+    EXPECT_EQ(IndexOf(f.start), 1);
+    EXPECT_EQ(f.timestamp, 0u);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x01, 0x3F, 0x55}));
+    EXPECT_EQ(f.units[0], Unit(0x01) | 0x30);
+    EXPECT_EQ(f.units[3], 0);
+    EXPECT_EQ(workingCursor.position, bytes_.data()) << "the assembly does not move the cursor";
+}
+
+TEST_F(FrameAssemblyTest, KeepsAtMost64UnitsAroundTheLimit) {
+    for (int length : {63, 64, 65, 70}) {
+        SCOPED_TRACE(length);
+        std::vector<std::uint8_t> content;
+        for (int i = 0; i < length; ++i) content.push_back(static_cast<std::uint8_t>(i));
+        CaptureBuilder b;
+        b.Sd(0x7E, kStart);
+        for (auto c : content) b.Sd(c);
+        b.Sd(0, capture::kCodeData | 3).Sd(0x7E, kEnd).RdFrame({0x99});
+        Load(b);
+        const AssembledFrame& f = AssembleFrame();
+        ASSERT_EQ(f.direction, kFrameSd);
+        const int kept = length < 64 ? length : 64;
+        EXPECT_EQ(f.count, kept);
+        EXPECT_EQ(f.units[kept], 0);
+        EXPECT_EQ(DataByte(f.units[kept - 1]), kept - 1);
+        EXPECT_EQ(f.status, 2) << "a code 3 after the dropped units still counts";
+    }
+}
+
+TEST_F(FrameAssemblyTest, StatusCodesAndEnds) {
+    struct Case {
+        std::uint8_t code;
+        std::uint8_t status;
+        int count;  // units stored: the unit after an ending code belongs to no frame
+    };
+    const Case cases[] = {{2, 1, 2}, {3, 2, 2}, {12, 3, 1}, {9, 4, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.code));
+        Load(CaptureBuilder{}.Sd(0x7E, kStart).Sd('a').Sd(0, c.code).Sd('b').Sd(0x7E, kEnd));
+        const AssembledFrame& f = AssembleFrame();
+        EXPECT_EQ(f.direction, kFrameSd);
+        EXPECT_EQ(f.status, c.status);
+        EXPECT_EQ(f.count, c.count);
+    }
+}
+
+TEST_F(FrameAssemblyTest, LastStatusEventWins) {
+    Load(CaptureBuilder{}.Sd(0x7E, kStart).Sd(0, 3).Sd('a').Sd(0, 2).Sd(0x7E, kEnd));
+    EXPECT_EQ(AssembleFrame().status, 1);
+}
+
+TEST_F(FrameAssemblyTest, FrameWithoutEndIsDeliveredAsFarAsItGoes) {
+    Load(CaptureBuilder{}.Rd(0x7E, kStart).Rd('a').Rd(0, 2).Rd('b'));
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kFrameRd);
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{'a', 'b'}));
+}
+
+TEST_F(FrameAssemblyTest, NoFrameSetsOnlyTheDirection) {
+    Load(CaptureBuilder{}.SdFrame({1, 2}).Sd('z'));
+    const AssembledFrame& first = AssembleFrame();
+    ASSERT_EQ(first.direction, kFrameSd);
+    ASSERT_FALSE(AdvanceToNextFrame());
+    Load(CaptureBuilder{}.SdText("no frame here"));
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kNoFrame);
+    EXPECT_EQ(f.count, 2) << "the previous frame's fields stay";
+}
+
+TEST_F(FrameAssemblyTest, EmptyRecordAreaHasNoFrame) {
+    assembledFrame.direction = kFrameRd;
+    EXPECT_EQ(AssembleFrame().direction, kNoFrame);
+    assembledFrame.direction = kFrameRd;
+    EXPECT_EQ(AssemblePppFrame().direction, kNoFrame);
+}
+
+TEST_F(FrameAssemblyTest, DataLineSelectionSkipsTheOtherDirection) {
+    Load(CaptureBuilder{}.SdFrame({1}).RdFrame({2, 3}));
+    options.dataLine = kRdOnly;
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kFrameRd);
+    EXPECT_EQ(IndexOf(f.start), 3);
+    options.dataLine = kSdOnly;
+    EXPECT_EQ(AssembleFrame().direction, kFrameSd);
+}
+
+TEST_F(FrameAssemblyTest, BothDirectionsStartingInOneRecordGiveSdThenRd) {
+    Load(CaptureBuilder{}
+             .Data(Unit(0x7E, kStart), Unit(0x7E, kStart))
+             .Data(Unit(0xA1), Unit(0xB1))
+             .Data(Unit(0x7E, kEnd), Unit(0x7E, kEnd))
+             .SdFrame({0xC1}));
+    EXPECT_EQ(AllFrames(false), (Frames{{kFrameSd, 0}, {kFrameRd, 0}, {kFrameSd, 3}}));
+    ResetWorkingCursor();
+    EXPECT_EQ(Bytes(AssembleFrame()), (std::vector<std::uint8_t>{0xA1}));
+    ASSERT_TRUE(AdvanceToNextFrame());
+    EXPECT_EQ(Bytes(AssembleFrame()), (std::vector<std::uint8_t>{0xB1}));
+}
+
+// An SD timestamp just before a record on which both directions start: each of
+// the two frames is delivered exactly once, SD first.
+TEST_F(FrameAssemblyTest, SdTimestampBeforeBothDirectionsStartDeliversEachFrameOnce) {
+    Load(CaptureBuilder{}
+             .Sd('x')
+             .Timestamp(1, 2, 3)
+             .Data(Unit(0x7E, kStart), Unit(0x7E, kStart))
+             .Data(Unit(0xA1), Unit(0xB1))
+             .Data(Unit(0x7E, kEnd), Unit(0x7E, kEnd)));
+    EXPECT_EQ(AllFrames(false), (Frames{{kFrameSd, 2}, {kFrameRd, 2}}));
+}
+
+TEST_F(FrameAssemblyTest, FrameTimestampModeIgnoresStartsWithoutTimestamp) {
+    FrameTimestamps(true);
+    CaptureBuilder b;
+    b.SdFrame({0x11}).Timestamp(1, 2, 3, true, true).SdFrame({0x22}).RdFrame({0x33});
+    Load(b);
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kFrameRd);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x33}));
+    EXPECT_EQ(f.timestamp, b.Records()[3]);
+}
+
+TEST_F(FrameAssemblyTest, FrameTimestampModeFollowsTheTimestampsOrder) {
+    // RD stamp, then SD stamp, then both directions start on one record.
+    FrameTimestamps(true);
+    CaptureBuilder b;
+    b.Sd('x')
+        .Timestamp(0, 0, 1, true, true)
+        .Timestamp(0, 0, 2, false, true)
+        .Data(Unit(0x7E, kStart), Unit(0x7E, kStart))
+        .Data(Unit(0xA1), Unit(0xB1))
+        .Data(Unit(0x7E, kEnd), Unit(0x7E, kEnd));
+    Load(b);
+    EXPECT_EQ(AllFrames(false), (Frames{{kFrameRd, 3}, {kFrameSd, 3}}));
+}
+
+TEST_F(FrameAssemblyTest, FrameKeepsTheTimestampOfItsDirection) {
+    CaptureBuilder b;
+    b.Timestamp(5, 6, 7, true).Timestamp(1, 2, 3).RdFrame({0x44});
+    Load(b);
+    const AssembledFrame& f = AssembleFrame();
+    EXPECT_EQ(f.direction, kFrameRd);
+    EXPECT_EQ(f.timestamp, b.Records()[0]);
+}
+
+TEST_F(FrameAssemblyTest, PppFrameKeepsTheOpeningFlagButNotTheClosingOne) {
+    CaptureBuilder b;
+    b.Sd(0x7E).Timestamp(1, 2, 3).Sd(0x7E).Sd(0xFF).Sd(0, 2).Sd(0x03).Sd(0x7E).Sd(0x44);
+    Load(b);
+    const AssembledFrame& f = AssemblePppFrame();
+    EXPECT_EQ(f.direction, kFrameSd);
+    EXPECT_EQ(IndexOf(f.start), 2);
+    EXPECT_EQ(f.timestamp, b.Records()[1]);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x7E, 0xFF, 0x00, 0x03})) << "code 2 units are kept";
+}
+
+TEST_F(FrameAssemblyTest, PppTwoFlagsInARowGiveOneFlag) {
+    Load(CaptureBuilder{}.Timestamp(1, 2, 3, true).Rd(0x7E).Rd(0x7E).Rd(0x01));
+    const AssembledFrame& f = AssemblePppFrame();
+    EXPECT_EQ(f.direction, kFrameRd);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x7E}));
+}
+
+TEST_F(FrameAssemblyTest, PppNeedsATimestampOfTheFramesDirection) {
+    Load(CaptureBuilder{}.Sd(0x7E).Sd(0x01).Timestamp(1, 2, 3).Rd(0x02).Rd(0x7E));
+    EXPECT_EQ(AssemblePppFrame().direction, kNoFrame);
+}
+
+TEST_F(FrameAssemblyTest, PppBothDirectionsFollowTheirTimestamps) {
+    for (bool rdStampFirst : {false, true}) {
+        SCOPED_TRACE(rdStampFirst);
+        Load(CaptureBuilder{}
+                 .Sd('x')
+                 .Timestamp(0, 0, 1, rdStampFirst, true)
+                 .Timestamp(0, 0, 2, !rdStampFirst, true)
+                 .Data(Unit(0x01), Unit(0x02))
+                 .Data(Unit(0x7E), Unit(0x7E)));
+        const Frames expected = rdStampFirst ? Frames{{kFrameRd, 3}, {kFrameSd, 3}} : Frames{{kFrameSd, 3}, {kFrameRd, 3}};
+        EXPECT_EQ(AllFrames(true), expected);
+    }
+}
+
+TEST_F(FrameAssemblyTest, PppSkipsEmptyUnitsAndExcludedDirection) {
+    Load(CaptureBuilder{}.Timestamp(1, 2, 3).Timestamp(1, 2, 4, true).Data(kNoUnit, Unit(0x10)).Sd(0x20).Sd(0x7E));
+    options.dataLine = kSdOnly;
+    const AssembledFrame& f = AssemblePppFrame();
+    EXPECT_EQ(f.direction, kFrameSd);
+    EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x20}));
+}
+
+TEST_F(FrameAssemblyTest, PppFrameLimitedTo64Units) {
+    CaptureBuilder b;
+    b.Timestamp(1, 2, 3);
+    for (int i = 0; i < 70; ++i) b.Sd(static_cast<std::uint8_t>(i + 1));
+    b.Sd(0x7E);
+    Load(b);
+    const AssembledFrame& f = AssemblePppFrame();
+    EXPECT_EQ(f.count, 64);
+    EXPECT_EQ(f.units[64], 0);
+    EXPECT_EQ(DataByte(f.units[63]), 64);
+}
+
+}  // namespace
