@@ -1,7 +1,281 @@
+// Transmission-control converters.
+//
+// Each direction has its own converter: the family's control characters, the
+// current state, the dash-pending flag and the emit function. The current
+// state is the handler that takes the next character unit; a handler moves
+// the machine on by installing the next handler. The six states are idle,
+// text (inside a normal block), after STX, after DLE, transparent text and
+// transparent text after DLE. `dashPending` is set by every control character
+// or status marker inside a block, so the next stretch of ordinary characters
+// shows as one text cell.
 #include "decode/converters.h"
 
-// PENDING: written with the converters.
-void InstallConverters(int, int) {}
-void SetEmitFunctions(EmitFunction, EmitFunction) {}
-void ConvertSdUnit(DataUnit) {}
-void ConvertRdUnit(DataUnit) {}
+namespace {
+
+// ---- Control characters per family -------------------------------------------------
+
+inline constexpr int kNotRecognised = -1;  // never equals a data byte
+
+struct ControlChars {
+    int soh, stx, etx, eot, enq, ack, dle, nak, etb, itb;
+    int ack0, ack1, wack, rvi;  // second character after DLE
+};
+
+//                                    SOH   STX   ETX   EOT   ENQ   ACK             DLE   NAK   ETB   ITB   ACK0  ACK1  WACK  RVI
+constexpr ControlChars kAsciiChars = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06,           0x10, 0x15, 0x17, 0x1F, 0x30, 0x31, 0x3B, 0x3C};
+constexpr ControlChars kEbcdicChars = {0x01, 0x02, 0x03, 0x37, 0x2D, 0x2E,          0x10, 0x3D, 0x26, 0x1F, 0x70, 0x61, 0x6B, 0x7C};
+constexpr ControlChars kTranscChars = {0x00, 0x0A, 0x2E, 0x1E, 0x2D, kNotRecognised, 0x1F, 0x3D, 0x0F, 0x1D, 0x20, 0x23, 0x26, 0x32};
+
+// ---- Cells (EBCDIC code points) ----------------------------------------------------
+
+inline constexpr std::uint8_t kCellSoh = 0x01;
+inline constexpr std::uint8_t kCellStx = 0x02;
+inline constexpr std::uint8_t kCellEtx = 0x03;
+inline constexpr std::uint8_t kCellDle = 0x10;
+inline constexpr std::uint8_t kCellItb = 0x1F;
+inline constexpr std::uint8_t kCellEtb = 0x26;
+inline constexpr std::uint8_t kCellEnq = 0x2D;
+inline constexpr std::uint8_t kCellAck = 0x2E;
+inline constexpr std::uint8_t kCellEot = 0x37;
+inline constexpr std::uint8_t kCellNak = 0x3D;
+inline constexpr std::uint8_t kCellText = 0x60;  // "-"
+inline constexpr std::uint8_t kCellZero = 0xF0;
+inline constexpr std::uint8_t kCellOne = 0xF1;
+inline constexpr std::uint8_t kCellW = 0xE6;
+inline constexpr std::uint8_t kCellR = 0xD9;
+inline constexpr std::uint8_t kCellV = 0xE5;
+inline constexpr std::uint8_t kCellT = 0xE3;
+inline constexpr std::uint8_t kCellD = 0xC4;
+
+// ---- Converter ---------------------------------------------------------------------
+
+struct Converter;
+using StateHandler = void (*)(Converter& cv, DataUnit unit);
+
+struct Converter {
+    const ControlChars* chars = nullptr;  // nullptr: this code has no converter
+    StateHandler state = nullptr;
+    bool dashPending = false;
+    EmitFunction emit = nullptr;
+};
+
+Converter sdConverter;
+Converter rdConverter;
+
+// Unit codes 2 and 3 are status markers; codes 8 and above are not characters.
+inline constexpr std::uint8_t kFirstIgnoredUnitCode = 8;
+
+bool IsMarker(DataUnit unit) {
+    return UnitCode(unit) == kUnitStatus1 || UnitCode(unit) == kUnitStatus2;
+}
+
+void EmitUnit(Converter& cv, DataUnit unit) {
+    if (cv.emit != nullptr) cv.emit(unit);
+}
+void EmitCell(Converter& cv, std::uint8_t codePoint) { EmitUnit(cv, ConvertedCell(codePoint)); }
+void EmitCells(Converter& cv, std::uint8_t first, std::uint8_t second) {
+    EmitCell(cv, first);
+    EmitCell(cv, second);
+}
+
+// One text cell for a stretch of ordinary characters.
+void EmitTextOnce(Converter& cv) {
+    if (cv.dashPending) {
+        cv.dashPending = false;
+        EmitCell(cv, kCellText);
+    }
+}
+
+void Idle(Converter& cv, DataUnit unit);
+void Text(Converter& cv, DataUnit unit);
+void AfterStx(Converter& cv, DataUnit unit);
+void AfterDle(Converter& cv, DataUnit unit);
+void Transparent(Converter& cv, DataUnit unit);
+void TransparentDle(Converter& cv, DataUnit unit);
+
+void Idle(Converter& cv, DataUnit unit) {
+    if (IsMarker(unit)) {
+        EmitUnit(cv, unit);
+        return;
+    }
+    const int c = DataByte(unit);
+    const ControlChars& k = *cv.chars;
+    if (c == k.soh) {
+        cv.dashPending = true;
+        EmitCell(cv, kCellSoh);
+        cv.state = Text;
+    } else if (c == k.stx) {
+        cv.state = AfterStx;
+    } else if (c == k.dle) {
+        cv.state = AfterDle;
+    } else if (c == k.eot) {
+        EmitCell(cv, kCellEot);
+    } else if (c == k.enq) {
+        EmitCell(cv, kCellEnq);
+    } else if (c == k.ack) {
+        EmitCell(cv, kCellAck);
+    } else if (c == k.nak) {
+        EmitCell(cv, kCellNak);
+    }
+}
+
+void Text(Converter& cv, DataUnit unit) {
+    if (IsMarker(unit)) {
+        cv.dashPending = true;
+        EmitUnit(cv, unit);
+        return;
+    }
+    const int c = DataByte(unit);
+    const ControlChars& k = *cv.chars;
+    if (c == k.stx) {
+        cv.dashPending = true;
+        EmitCell(cv, kCellStx);
+    } else if (c == k.itb) {
+        cv.dashPending = true;
+        EmitCell(cv, kCellItb);
+    } else if (c == k.etx) {
+        cv.dashPending = false;
+        EmitCell(cv, kCellEtx);
+        cv.state = Idle;
+    } else if (c == k.etb) {
+        cv.dashPending = false;
+        EmitCell(cv, kCellEtb);
+        cv.state = Idle;
+    } else {
+        EmitTextOnce(cv);
+    }
+}
+
+void AfterStx(Converter& cv, DataUnit unit) {
+    cv.dashPending = true;
+    if (IsMarker(unit)) {
+        EmitCell(cv, kCellStx);
+        EmitUnit(cv, unit);
+        cv.state = Text;
+        return;
+    }
+    if (DataByte(unit) == cv.chars->enq) {
+        // STX ENQ is the temporary text delay (TTD) reply.
+        cv.dashPending = false;
+        EmitCells(cv, kCellT, kCellD);
+        cv.state = Idle;
+        return;
+    }
+    // The block has begun without a header: the character belongs to it.
+    EmitCell(cv, kCellStx);
+    cv.state = Text;
+    Text(cv, unit);
+}
+
+void AfterDle(Converter& cv, DataUnit unit) {
+    cv.state = Idle;
+    if (IsMarker(unit)) {
+        EmitUnit(cv, unit);
+        return;
+    }
+    const int c = DataByte(unit);
+    const ControlChars& k = *cv.chars;
+    if (c == k.soh) {
+        cv.dashPending = true;
+        EmitCells(cv, kCellDle, kCellSoh);
+        cv.state = Transparent;
+    } else if (c == k.stx) {
+        cv.dashPending = true;
+        EmitCells(cv, kCellDle, kCellStx);
+        cv.state = Transparent;
+    } else if (c == k.eot) {
+        EmitCells(cv, kCellDle, kCellEot);
+    } else if (c == k.ack0) {
+        EmitCells(cv, kCellAck, kCellZero);
+    } else if (c == k.ack1) {
+        EmitCells(cv, kCellAck, kCellOne);
+    } else if (c == k.wack) {
+        EmitCells(cv, kCellW, kCellAck);
+    } else if (c == k.rvi) {
+        EmitCells(cv, kCellR, kCellV);
+    }
+}
+
+void Transparent(Converter& cv, DataUnit unit) {
+    if (IsMarker(unit)) {
+        cv.dashPending = true;
+        EmitUnit(cv, unit);
+    } else if (DataByte(unit) == cv.chars->dle) {
+        cv.state = TransparentDle;
+    } else {
+        EmitTextOnce(cv);
+    }
+}
+
+void TransparentDle(Converter& cv, DataUnit unit) {
+    cv.state = Transparent;
+    if (IsMarker(unit)) {
+        cv.dashPending = true;
+        EmitUnit(cv, unit);
+        return;
+    }
+    const int c = DataByte(unit);
+    const ControlChars& k = *cv.chars;
+    if (c == k.stx) {
+        cv.dashPending = true;
+        EmitCells(cv, kCellDle, kCellStx);
+    } else if (c == k.itb) {
+        cv.dashPending = true;
+        EmitCells(cv, kCellDle, kCellItb);
+    } else if (c == k.etx) {
+        cv.dashPending = false;
+        EmitCells(cv, kCellDle, kCellEtx);
+        cv.state = Idle;
+    } else if (c == k.etb) {
+        cv.dashPending = false;
+        EmitCells(cv, kCellDle, kCellEtb);
+        cv.state = Idle;
+    } else {
+        // A doubled DLE is a data byte of the transparent text.
+        EmitTextOnce(cv);
+    }
+}
+
+// The family of a code: 0, 3, 4 ASCII; 1, 2 EBCDIC; 7 TRANSC; others none.
+const ControlChars* FamilyOfCode(int code) {
+    switch (code) {
+        case 0: case 3: case 4: return &kAsciiChars;
+        case 1: case 2: return &kEbcdicChars;
+        case 7: return &kTranscChars;
+        default: return nullptr;
+    }
+}
+
+void Reset(Converter& cv, const ControlChars* chars) {
+    cv.chars = chars;
+    cv.state = Idle;
+    cv.dashPending = false;
+}
+
+void Convert(Converter& cv, DataUnit unit) {
+    if (cv.chars == nullptr || cv.state == nullptr) return;  // no converter for this code
+    if (UnitCode(unit) >= kFirstIgnoredUnitCode) return;     // frame markers, empty direction
+    cv.state(cv, unit);
+}
+
+// Asynchronous and synchronous captures are converted by their code; every
+// other mode uses the ASCII characters.
+inline constexpr int kModeAsync = 0;
+inline constexpr int kModeSync = 1;
+
+}  // namespace
+
+void InstallConverters(int mode, int code) {
+    const ControlChars* chars =
+        (mode == kModeAsync || mode == kModeSync) ? FamilyOfCode(code) : &kAsciiChars;
+    Reset(sdConverter, chars);
+    Reset(rdConverter, chars);
+}
+
+void SetEmitFunctions(EmitFunction sdEmit, EmitFunction rdEmit) {
+    sdConverter.emit = sdEmit;
+    rdConverter.emit = rdEmit;
+}
+
+void ConvertSdUnit(DataUnit unit) { Convert(sdConverter, unit); }
+void ConvertRdUnit(DataUnit unit) { Convert(rdConverter, unit); }
