@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Times every listing of vx5cvt as a whole process on the large captures, with
+# xxd on the same capture file beside each as the reference.
+#   bench/run.sh            (captures are made once in bench/data/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+command -v xxd >/dev/null || { apt-get update -qq && apt-get install -y -qq xxd; }
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DVX_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" --target vx5cvt make_bench_captures >/dev/null
+data=bench/data
+mkdir -p "$data"
+[ -f "$data/ppp.dt" ] || build-bench/make_bench_captures "$data"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+# seconds and peak resident MiB of one command (best of three runs)
+measure() {
+  local best="" mem=""
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%e %M" -o "$out/time" "$@" >/dev/null 2>&1 </dev/null || true
+    read -r s k <"$out/time"
+    if [ -z "$best" ] || awk "BEGIN{exit !($s < $best)}"; then best=$s; mem=$((k / 1024)); fi
+  done
+  echo "$best $mem"
+}
+measure_dialogue() {  # the PPP frame dump is reached through the dialogue
+  local best="" mem=""
+  for _ in 1 2 3; do
+    printf '%s\n%s\n2\n1\n2\n' "$1" "$out/listing" | /usr/bin/time -f "%e %M" -o "$out/time" build-bench/vx5cvt >/dev/null 2>&1 || true
+    read -r s k <"$out/time"
+    if [ -z "$best" ] || awk "BEGIN{exit !($s < $best)}"; then best=$s; mem=$((k / 1024)); fi
+  done
+  echo "$best $mem"
+}
+
+printf '%-34s %9s %9s %10s %9s\n' "listing" "seconds" "peak MiB" "file MiB" "xxd s"
+row() {
+  local name=$1 file=$2; shift 2
+  local r x
+  r=$("$@")
+  x=$(measure sh -c "xxd '$file' > '$out/xxd'")
+  printf '%-34s %9s %9s %10s %9s\n' "$name" "${r% *}" "${r#* }" "$(( $(stat -c %s "$file") / 1048576 ))" "${x% *}"
+}
+v=build-bench/vx5cvt
+row "normal dump, 80 columns"       $data/async.dt measure $v $data/async.dt "$out/listing"
+row "normal dump, 136 columns"      $data/async.dt measure $v -C136 $data/async.dt "$out/listing"
+row "line-state chart, 80 columns"  $data/async.dt measure $v -l $data/async.dt "$out/listing"
+row "translate-format dump"         $data/async.dt measure $v -f $data/async.dt "$out/listing"
+row "SDLC frames mod 8"             $data/hdlc.dt  measure $v -f0 $data/hdlc.dt "$out/listing"
+row "X.25 LAPB frames mod 8"        $data/hdlc.dt  measure $v -f2 $data/hdlc.dt "$out/listing"
+row "LAPD frames"                   $data/hdlc.dt  measure $v -f4 $data/hdlc.dt "$out/listing"
+row "X.25 packets"                  $data/hdlc.dt  measure $v -f20 $data/hdlc.dt "$out/listing"
+row "LAPD messages"                 $data/hdlc.dt  measure $v -f41 $data/hdlc.dt "$out/listing"
+row "PPP translation"               $data/ppp.dt   measure $v $data/ppp.dt "$out/listing" -f
+row "PPP frame dump"                $data/ppp.dt   measure_dialogue $data/ppp.dt
