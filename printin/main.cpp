@@ -1,0 +1,5 @@
+#include <cstdlib>
+
+#include "printin/receiver.h"
+
+int main(int argc, char** argv) { std::exit(ReceiverMain(argc, argv)); }

@@ -1,0 +1,334 @@
+// The serial port on POSIX termios. The descriptor is opened non-blocking so
+// the open itself cannot wait for a carrier, taken exclusively (TIOCEXCL and
+// flock), then switched back to blocking. Reads wait for one byte with poll for
+// at most 110 ms; a hang-up or EIO is a read failure, never a time-out, so a
+// vanished adapter ends the caller instead of leaving it waiting.
+#include "serial/com_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+char comPortName[kComPortNameSize] = "COM1";
+int comSpeed = 115200;
+bool comEofMode = false;
+
+namespace {
+
+constexpr int kReadTimeoutMs = 110;          // one byte: 10 ms per byte + 100 ms
+constexpr int kWriteTimeoutPerByteMs = 10;
+constexpr int kWriteTimeoutConstantMs = 1000;
+constexpr int kSendBufferSize = 4096;        // the LF-expanded copy of one text
+constexpr int kNoPort = -1;
+
+struct SpeedCode {
+    int bitsPerSecond;
+    speed_t code;
+};
+
+// The line speeds the programs offer.
+constexpr SpeedCode kSpeeds[] = {
+    {9600, B9600},
+    {19200, B19200},
+    {38400, B38400},
+    {57600, B57600},
+    {115200, B115200},
+    {230400, B230400},
+};
+
+// The descriptor is read by the signal handler, hence atomic.
+std::atomic<int> portFd{kNoPort};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+bool pendingCr = false;      // the last character delivered was a CR turned into LF
+bool endOfTextSeen = false;  // end-of-text mode: 0x1A has arrived
+char sendBuffer[kSendBufferSize];
+
+bool LookUpSpeed(int bitsPerSecond, speed_t& code) {
+    for (const SpeedCode& s : kSpeeds) {
+        if (s.bitsPerSecond == bitsPerSecond) {
+            code = s.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+int RetryIoctl(int fd, unsigned long request, const void* arg) {
+    int r;
+    do {
+        r = ioctl(fd, request, arg);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+void SetModemLine(int fd, unsigned long request, int line) { RetryIoctl(fd, request, &line); }
+
+// Takes the port for this program alone: no later open of the device succeeds
+// (TIOCEXCL), and no other program holding a lock on it can be sharing it.
+bool TakeExclusively(int fd) {
+    if (RetryIoctl(fd, TIOCEXCL, nullptr) < 0) return false;
+    int r;
+    do {
+        r = flock(fd, LOCK_EX | LOCK_NB);
+    } while (r < 0 && errno == EINTR);
+    if (r == 0) return true;
+    return errno == ENOLCK || errno == EOPNOTSUPP;  // no locks here: go without one
+}
+
+bool ClearNonBlocking(int fd) {
+    int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Raw 8N1 with RTS/CTS handshake and no XON/XOFF. tcsetattr succeeds when any
+// of the changes took, so the settings are read back and the essential ones
+// compared.
+bool ConfigureLine(int fd) {
+    speed_t speed;
+    if (!LookUpSpeed(comSpeed, speed)) return false;
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) return false;
+    cfmakeraw(&tio);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNCR | ICRNL | INLCR);
+    tio.c_iflag |= IGNBRK;
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL | ISIG | IEXTEN);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | HUPCL);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD | CRTSCTS;
+    tio.c_cc[VMIN] = 1;  // a read after poll said readable returns at once
+    tio.c_cc[VTIME] = 0;
+    if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) return false;
+    int r;
+    do {
+        r = tcsetattr(fd, TCSANOW, &tio);
+    } while (r < 0 && errno == EINTR);
+    if (r != 0) return false;
+
+    termios back{};
+    if (tcgetattr(fd, &back) != 0) return false;
+    constexpr tcflag_t kFrameBits = CSIZE | PARENB | CSTOPB;
+    constexpr tcflag_t kLocalBits = ICANON | ECHO | ISIG;
+    return cfgetispeed(&back) == speed && cfgetospeed(&back) == speed &&
+           (back.c_cflag & kFrameBits) == CS8 && (back.c_lflag & kLocalBits) == 0 &&
+           (back.c_iflag & (IXON | IXOFF)) == 0;
+}
+
+long long NowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Writes length bytes within the write time-out (10 ms per byte + 1000 ms);
+// returns what was written, or -1 on a write failure before anything went out.
+// The descriptor is non-blocking meanwhile, so no write waits past the time-out.
+int WriteWithTimeout(int fd, const char* data, int length) {
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return -1;
+    const long long deadline = NowMs() + kWriteTimeoutPerByteMs * static_cast<long long>(length) +
+                               kWriteTimeoutConstantMs;
+    int written = 0;
+    bool failed = false;
+    while (written < length) {
+        long long left = deadline - NowMs();
+        if (left <= 0) break;
+        pollfd p{fd, POLLOUT, 0};
+        int ready = poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            failed = true;
+            break;
+        }
+        if (ready == 0) break;
+        ssize_t w = write(fd, data + written, static_cast<std::size_t>(length - written));
+        if (w > 0) {
+            written += static_cast<int>(w);
+        } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+            failed = true;
+            break;
+        }
+    }
+    fcntl(fd, F_SETFL, flags);
+    if (failed && written == 0) return -1;
+    return written;
+}
+
+// Releases the port: lowers RTS, then DTR, gives up the exclusive hold and
+// closes. Only async-signal-safe calls, so the signal handler can use it.
+void ReleasePort(int fd) {
+    int rts = TIOCM_RTS;
+    int dtr = TIOCM_DTR;
+    ioctl(fd, TIOCMBIC, &rts);
+    ioctl(fd, TIOCMBIC, &dtr);
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
+extern "C" void EndOnSignal(int) {
+    int fd = portFd.exchange(kNoPort);
+    if (fd != kNoPort) ReleasePort(fd);
+    _exit(1);
+}
+
+}  // namespace
+
+int IsComSpeed(long bitsPerSecond) {
+    for (const SpeedCode& s : kSpeeds) {
+        if (s.bitsPerSecond == bitsPerSecond) return 1;
+    }
+    return 0;
+}
+
+int ParseComSpeed(const char* text, int* speed) {
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || !IsComSpeed(value)) return 0;
+    *speed = static_cast<int>(value);
+    return 1;
+}
+
+int ComDevicePath(const char* portName, char* path, std::size_t size) {
+    // "COMn" with n = 1, 2, ... written without leading zeros.
+    constexpr int kMaxDigits = 6;
+    int digits = 0;
+    long n = 0;
+    if (std::strncmp(portName, "COM", 3) == 0 && portName[3] >= '1' && portName[3] <= '9') {
+        for (const char* p = portName + 3; *p >= '0' && *p <= '9' && digits <= kMaxDigits; ++p, ++digits) {
+            n = n * 10 + (*p - '0');
+        }
+        if (portName[3 + digits] != '\0' || digits > kMaxDigits) digits = 0;
+    }
+    int needed = digits > 0 ? std::snprintf(path, size, "/dev/ttyS%ld", n - 1)
+                            : std::snprintf(path, size, "%s", portName);
+    return needed >= 0 && static_cast<std::size_t>(needed) < size ? 1 : 0;
+}
+
+int ComOpen() {
+    pendingCr = false;
+    endOfTextSeen = false;
+    if (portFd.load() != kNoPort) return 1;
+
+    char path[kComPortNameSize + 16];
+    if (!ComDevicePath(comPortName, path, sizeof path)) return 0;
+    int fd;
+    do {
+        fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !TakeExclusively(fd)) {
+        close(fd);
+        return 0;
+    }
+    portFd.store(fd);
+    if (!ClearNonBlocking(fd) || !ConfigureLine(fd)) {
+        ComClose();
+        return 0;
+    }
+    SetModemLine(fd, TIOCMBIS, TIOCM_DTR);  // a pseudo-terminal has no modem lines:
+    SetModemLine(fd, TIOCMBIS, TIOCM_RTS);  // the results do not matter
+    return 1;
+}
+
+int ComClose() {
+    int fd = portFd.exchange(kNoPort);
+    if (fd != kNoPort) ReleasePort(fd);
+    return 1;
+}
+
+int ComReadByte() {
+    if (comEofMode && endOfTextSeen) return kEndOfText;
+    int fd = portFd.load();
+    pollfd p{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&p, 1, kReadTimeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0) return kComReadFailure;
+    if (ready == 0) return kComNoChar;
+    if ((p.revents & POLLIN) == 0) return kComReadFailure;  // hang-up or error with nothing to read
+    unsigned char byte = 0;
+    ssize_t r;
+    do {
+        r = read(fd, &byte, 1);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0 && errno == EAGAIN) return kComNoChar;
+    if (r != 1) return kComReadFailure;  // EIO, or end of file on a hung-up line
+    if (comEofMode && byte == kEndOfText) endOfTextSeen = true;
+    return byte;
+}
+
+int ComGetChar() {
+    int c = ComReadByte();
+    if (c < 0) return c;  // a time-out keeps pendingCr: CR, pause, LF is one line end
+    if (c == '\r') {
+        pendingCr = true;
+        return '\n';
+    }
+    if (c == '\n' && pendingCr) {
+        pendingCr = false;
+        return kComNoChar;
+    }
+    pendingCr = false;
+    return c;
+}
+
+char* ComGetLine(char* buffer, int size, int* length) {
+    if (size <= 0) return nullptr;
+    int n = 0;
+    while (n < size - 1) {
+        int c = ComGetChar();
+        if (c == kComReadFailure) return nullptr;
+        if (c == kComNoChar) continue;  // no limit: the line takes as long as it takes
+        buffer[n++] = static_cast<char>(c);
+        if (c == '\n' || (comEofMode && c == kEndOfText)) break;
+    }
+    buffer[n] = '\0';
+    if (length != nullptr) *length = n;
+    return buffer;
+}
+
+int ComPutText(const char* text) {
+    // A text longer than the buffer after expansion goes out in buffer-fulls.
+    int fd = portFd.load();
+    int total = 0;
+    const char* p = text;
+    while (*p != '\0') {
+        int n = 0;
+        while (*p != '\0' && n <= kSendBufferSize - 2) {  // room for CR LF
+            if (*p == '\n') sendBuffer[n++] = '\r';
+            sendBuffer[n++] = *p++;
+        }
+        int written = WriteWithTimeout(fd, sendBuffer, n);
+        if (written < 0) return 0;
+        total += written;
+        if (written < n) break;  // write time-out: report what went out
+    }
+    return total;
+}
+
+void ComEndOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = EndOnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    sigaddset(&action.sa_mask, SIGHUP);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}

@@ -1,0 +1,74 @@
+// The serial port of the serial tools: one port per program, kept at module
+// level. ComOpen takes the port named by comPortName exclusively and sets it
+// to raw 8N1 with RTS/CTS handshake at comSpeed; ComReadByte reads one byte
+// with a 110 ms time-out; ComGetChar folds CR, LF and CR LF into one LF;
+// ComGetLine assembles lines; ComPutText sends text with every LF expanded to
+// CR LF; ComClose lowers RTS and DTR and releases the port.
+//
+// In end-of-text mode (the print data receiver) the byte 0x1A ends the data:
+// once it has arrived every further read yields 0x1A again without touching
+// the port, until the next ComOpen.
+//
+// Results of the reading operations: a byte as 0 to 255, kComNoChar (-1) when
+// nothing is there yet (time-out, or the LF of a CR LF pair), kComReadFailure
+// (-2) when the port failed or hung up. The module prints nothing.
+//
+// ReadNumber, the console number reader of both tools' dialogues, lives here
+// too. ComEndOnSignals makes Ctrl-C, SIGTERM and SIGHUP release the port and
+// end the program at once.
+#pragma once
+
+#include <cstddef>
+
+inline constexpr int kComPortNameSize = 260;  // 259 characters and the terminator
+inline constexpr int kComNoChar = -1;
+inline constexpr int kComReadFailure = -2;
+inline constexpr int kEndOfText = 0x1A;        // Ctrl-Z
+inline constexpr int kConsoleLineSize = 256;   // 255 characters and the terminator
+
+// Settings, written before ComOpen. "COMn" names the n-th serial device
+// (/dev/ttyS(n-1)); any other name is a device path used unchanged.
+extern char comPortName[kComPortNameSize];
+extern int comSpeed;      // 9600, 19200, 38400, 57600, 115200 or 230400
+extern bool comEofMode;   // byte 0x1A ends the data
+
+// The console line shared by ReadNumber and the programs' text questions.
+extern char consoleLine[kConsoleLineSize];
+
+// Opens and configures the port; 1 on success (also when already open), 0 on failure.
+int ComOpen();
+// Lowers RTS and DTR and closes the port if it is open; always 1.
+int ComClose();
+// One received byte (0-255), kComNoChar or kComReadFailure.
+int ComReadByte();
+// As ComReadByte, with CR turned into LF and the LF right after such a CR
+// reported as kComNoChar.
+int ComGetChar();
+// Reads one line into buffer (size counts the terminator, as for fgets),
+// waiting through time-outs. The line ends with its LF (or, in end-of-text
+// mode, with 0x1A) unless it filled the buffer. Returns buffer, or nullptr on
+// a read failure or a size below 1. When length is given it receives the
+// number of bytes stored, so lines holding NUL bytes can be used whole.
+char* ComGetLine(char* buffer, int size, int* length = nullptr);
+// Sends text with every LF expanded to CR LF; returns the number of bytes
+// written (CR insertions included; fewer after a write time-out) or 0 on failure.
+int ComPutText(const char* text);
+
+// Reads one console line and returns its decimal number, or -1 for a negative
+// number or at end of input (then std::feof(stdin) is set).
+int ReadNumber();
+
+// 1 if bitsPerSecond is one of the offered line speeds, else 0.
+int IsComSpeed(long bitsPerSecond);
+// Reads a speed option's value: a decimal number in full (leading blanks and
+// a sign allowed, nothing after the digits) that is an offered line speed.
+// 1 and the speed in *speed, or 0.
+int ParseComSpeed(const char* text, int* speed);
+
+// Makes SIGINT, SIGTERM and SIGHUP lower RTS and DTR, release the port and end
+// the program with status 1.
+void ComEndOnSignals();
+
+// The device path that ComOpen uses for a port name (exposed for tests).
+// Writes at most size bytes including the terminator; 1 if it fits, 0 if not.
+int ComDevicePath(const char* portName, char* path, std::size_t size);

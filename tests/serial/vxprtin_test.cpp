@@ -1,0 +1,231 @@
+// vxprtin end to end: the test plays the analyzer on a pseudo-terminal master
+// and runs the built program on the slave.
+#include <signal.h>
+#include <termios.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "serial/com_port.h"
+#include "tests/serial/pty_peer.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+using serial_testing::ChildProgram;
+using serial_testing::PtyPair;
+using testing_support::ReadFileBytes;
+using testing_support::RunProgram;
+using testing_support::TempDir;
+
+const std::string kBanner = "===== NORD ARC Print Data Receiver =====\n Version 1.13\n\n";
+const std::string kUsage =
+    "Illegal arguments.\n"
+    "Usage : vxprtin [-p<PORT>] [-s<SPEED>] [<FILENAME>]\n"
+    "   -p : Port select \"COM1\", \"COM2\" or other.\n"
+    "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.\n";
+
+// The count display overwrites itself once a second; which displays appear
+// depends on the clock, so those overwritten by a later one are dropped.
+std::string DropOverwrittenCounts(const std::string& out) {
+    static const std::string kCount = "\rRead lines : ";
+    std::string kept;
+    std::size_t i = 0;
+    while (i < out.size()) {
+        if (out.compare(i, kCount.size(), kCount) == 0) {
+            std::size_t end = i + kCount.size();
+            while (end < out.size() && out[end] >= '0' && out[end] <= '9') ++end;
+            if (end < out.size() && out[end] == '\r') {
+                i = end;
+                continue;
+            }
+        }
+        kept.push_back(out[i++]);
+    }
+    return kept;
+}
+
+std::string Finished(int count) {
+    return kBanner + "Please start print out.\n\rRead lines : " + std::to_string(count) + "\nComplete.\n";
+}
+
+TEST(VxprtinTest, StoresEveryLineWithCrLf) {
+    const std::string longLine(1500, 'x');
+    struct Case {
+        const char* name;
+        std::string sent;
+        std::string stored;
+        int count;
+    };
+    const Case cases[] = {
+        {"CR LF ends", "one\r\ntwo\r\n\x1A", "one\r\ntwo\r\n", 2},
+        {"LF-only ends", "one\ntwo\n\n\x1A", "one\r\ntwo\r\n\r\n", 3},
+        {"CR-only ends", "one\rtwo\r\x1A", "one\r\ntwo\r\n", 2},
+        {"end of text first", "\x1A" "after\r\n", "", 0},
+        {"end of text inside a line", "one\r\nab\x1A" "cd\r\n", "one\r\nab\x1A", 2},
+        {"NUL and high bytes", std::string("a\0b\xFE\xFF\r\n\x1A", 8), std::string("a\0b\xFE\xFF\r\n", 7), 1},
+        // 1023 characters, then 477 and the line end: two pieces, stored whole.
+        {"line longer than 1023", longLine + "\r\n\x1A", longLine + "\r\n", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PtyPair pty;
+        TempDir dir;
+        pty.Send(c.sent);
+        auto result = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(DropOverwrittenCounts(result.out), Finished(c.count));
+        EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), c.stored);
+    }
+}
+
+TEST(VxprtinTest, IllegalArgumentsPrintTheUsageLines) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"-s9600x"}, {"-s"}, {"-s4800"}, {"-s9600 "}, {"-x"}, {"-"}, {"-S9600"}, {"-P/dev/null"},
+        {"first.txt", "second.txt"}, {"-p" + std::string(260, 'p')}, {std::string(264, 'f')},
+        {"-s9600", "-s1", "-pCOM3"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.front());
+        TempDir dir;
+        auto result = RunProgram(VXPRTIN_PATH, args, "", dir.Path());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, kBanner + kUsage);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no file may be created";
+    }
+}
+
+TEST(VxprtinTest, LongestNamesAndRepeatedOptionsAreTaken) {
+    PtyPair pty;
+    TempDir dir;
+    pty.Send("line\r\n\x1A");
+    // The later -p and -s replace the earlier ones; a 263-character file name fits.
+    const std::string name = std::string(200, 'd') + "/" + std::string(62, 'n');
+    ASSERT_EQ(name.size(), 263u);
+    std::filesystem::create_directory(dir.File(std::string(200, 'd')));
+    auto result = RunProgram(VXPRTIN_PATH, {"-pNOPORT", "-s 19200", "-p" + pty.SlavePath(), "-s+9600", name},
+                             "", dir.Path());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(DropOverwrittenCounts(result.out), Finished(1));
+    EXPECT_EQ(ReadFileBytes(dir.File(name)), "line\r\n");
+    termios tio{};
+    ASSERT_EQ(tcgetattr(pty.SlaveFd(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B9600));
+}
+
+TEST(VxprtinTest, FileNameDefaultsToVxprtinTxt) {
+    PtyPair pty;
+    TempDir dir;
+    pty.Send("x\r\n\x1A");
+    auto result = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath()}, "", dir.Path());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("VXPRTIN.TXT")), "x\r\n");
+}
+
+TEST(VxprtinTest, OutputFileThatCannotBeCreated) {
+    PtyPair pty;
+    TempDir dir;
+    auto result = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("missing/out.txt")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, kBanner + "Can't create print data file.\n");
+}
+
+TEST(VxprtinTest, PortThatCannotBeOpened) {
+    TempDir dir;
+    auto missing = RunProgram(VXPRTIN_PATH, {"-p" + dir.File("ttyNone"), dir.File("out.txt")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, kBanner + "COM port open error.\n");
+
+    // A port that this test holds cannot be taken by the program.
+    PtyPair pty;
+    std::snprintf(comPortName, sizeof comPortName, "%s", pty.SlavePath().c_str());
+    ASSERT_EQ(ComOpen(), 1);
+    auto held = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+    ComClose();
+    EXPECT_EQ(held.exitCode, 1);
+    EXPECT_EQ(held.out, kBanner + "COM port open error.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt")));
+}
+
+TEST(VxprtinTest, HangUpMidReceptionKeepsTheLines) {
+    PtyPair pty;
+    TempDir dir;
+    ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+    ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
+    pty.Send("one\r\ntwo\r\n");
+    ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\ntwo\r\n"));
+    pty.CloseMaster();
+    auto result = program.Finish();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.starts_with(kBanner + "Please start print out.\n")) << result.out;
+    EXPECT_TRUE(result.out.ends_with("\nCOM port read error.\n")) << result.out;
+    EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "one\r\ntwo\r\n");
+}
+
+TEST(VxprtinTest, EndingSignalKeepsTheLinesAndReleasesThePort) {
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        PtyPair pty;
+        TempDir dir;
+        ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+        ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
+        pty.Send("one\r\ntwo\r\npart");
+        ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\ntwo\r\n"));
+        program.Signal(signalNumber);
+        auto result = program.Finish();
+        EXPECT_EQ(result.exitCode, 1) << "ended by the default action, not by the program";
+        EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "one\r\ntwo\r\n");
+    }
+}
+
+TEST(VxprtinTest, CountIsShownWhenASecondHasPassed) {
+    PtyPair pty;
+    TempDir dir;
+    ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+    ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
+    // Reception started no later than now; one whole calendar second later
+    // the next line is due a display.
+    std::time_t seen = std::time(nullptr);
+    pty.Send("one\r\n");
+    ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\n"));
+    while (std::time(nullptr) < seen + 1) poll(nullptr, 0, 20);
+    pty.Send("two\r\n\x1A");
+    auto result = program.Finish();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.out.ends_with("\rRead lines : 2\rRead lines : 2\nComplete.\n")) << result.out;
+}
+
+TEST(VxprtinTest, DialogueAsksUntilAnAnswerFits) {
+    struct Case {
+        const char* name;
+        std::string input;
+        std::string shown;
+    };
+    const std::string port = "Select COM port (1:COM1, 2:COM2) ? ";
+    const std::string speed = "Input COM speed (9600,19200,38400,57600,115200) ? ";
+    const std::string file = "Save filename ? ";
+    // The dialogue is ended at the file name each time: with a file name the
+    // program would go on to open COM1 of the machine.
+    const Case cases[] = {
+        {"no input", "", port + "Aborted.\n"},
+        {"wrong ports", "0\n3\n-1\nx\n2\n", port + port + port + port + port + speed + "Aborted.\n"},
+        {"wrong speeds", "1\n4800\n0\n-9600\nfast\n9600abc\n", port + speed + speed + speed + speed + speed + file +
+                                                                "Aborted.\n"},
+        {"230400 and empty names", "2\n230400\n\n\n", port + speed + file + file + file + "Aborted.\n"},
+        {"name longer than 255", "1\n9600\n" + std::string(300, 'n') + "\n", port + speed + file + file +
+                                                                             "Aborted.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto result = RunProgram(VXPRTIN_PATH, {}, c.input, dir.Path());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, kBanner + c.shown);
+    }
+}
+
+}  // namespace
