@@ -56,7 +56,14 @@ CMonData::CMonData(const char* fileName) {
         return;
     }
     struct stat st;
-    if (fstat(fd_, &st) != 0 || st.st_size <= 0) return;  // nothing to map
+    if (fstat(fd_, &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+        // A folder opens for reading here, but it is no data file.
+        close(fd_);
+        fd_ = -1;
+        return;
+    }
+    if (st.st_size <= 0) return;  // nothing to map
     mapped_ = true;
     size_ = static_cast<std::size_t>(st.st_size);
     void* view = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
