@@ -83,7 +83,8 @@ void WritePppLines(const char* sendSpeed, const char* receiveSpeed) {
 
 char* FormatSpeed(char* buffer, std::int32_t speed) {
     // Formatted in a scratch buffer, then copied into the caller's 8 characters:
-    // every speed below 10 Mbit/s gives at most 6, larger ones are cut at 7.
+    // every speed below 10 Mbit/s gives at most 6, larger ones at most 7
+    // (a nonsensical negative speed is cut at 7).
     constexpr std::size_t kSpeedBufferSize = 8;
     char text[32];
     const long v = speed;
@@ -97,13 +98,18 @@ char* FormatSpeed(char* buffer, std::int32_t speed) {
         if (digits[3] == '0') std::snprintf(text, sizeof text, "%.3sk", digits);
         else std::snprintf(text, sizeof text, "%.3s.%ck", digits, digits[3]);
     } else {
-        char digits[16];
-        std::snprintf(digits, sizeof digits, "%ld", v / 10000);
-        std::size_t n = std::strlen(digits);
-        while (n > 1 && digits[n - 1] == '0') --n;
-        digits[n] = '\0';
-        if (n > 1) std::snprintf(text, sizeof text, "%c.%sM", digits[0], digits + 1);
-        else std::snprintf(text, sizeof text, "%sM", digits);
+        // Whole megabits, then the kilobits as up to three decimals without
+        // trailing zeros: 1.544M, 2M, and 10M or 12.5M above 10 Mbit/s. Above
+        // 100 Mbit/s the last decimal is dropped so that the text fits.
+        char megabits[16];
+        const int m = std::snprintf(megabits, sizeof megabits, "%ld", v / 10000000);
+        char decimals[8];
+        std::snprintf(decimals, sizeof decimals, "%03ld", (v / 10000) % 1000);
+        std::size_t n = m > 2 ? 2 : 3;
+        while (n > 0 && decimals[n - 1] == '0') --n;
+        decimals[n] = '\0';
+        if (n > 0) std::snprintf(text, sizeof text, "%s.%sM", megabits, decimals);
+        else std::snprintf(text, sizeof text, "%sM", megabits);
     }
     std::size_t length = std::strlen(text);
     if (length > kSpeedBufferSize - 1) length = kSpeedBufferSize - 1;

@@ -1,0 +1,93 @@
+// vx5cvt opens every listing with the measurement-conditions box.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/capture_writer.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+using capture::CaptureBuilder;
+using testing_support::Crlf;
+using testing_support::RunProgram;
+using testing_support::TempDir;
+
+const std::string kStars = "**************************************\n";
+
+// Runs vx5cvt on the capture with `options` and returns the listing file.
+std::string Convert(const CaptureBuilder& b, const std::vector<std::string>& options) {
+    TempDir dir;
+    b.Write(dir.File("capture.dt"));
+    std::vector<std::string> args = options;
+    args.push_back(dir.File("capture.dt"));
+    args.push_back(dir.File("listing.txt"));
+    const auto r = RunProgram(VX5CVT_PATH, args);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Convert start.\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Complete.\n"), std::string::npos) << r.out;
+    return testing_support::ReadFileBytes(dir.File("listing.txt"));
+}
+
+void ExpectStartsWith(const std::string& text, const std::string& start) {
+    EXPECT_EQ(text.substr(0, start.size()), start) << "whole listing:\n" << text;
+}
+
+TEST(ConditionsHeaderEndToEnd, AsyncDump) {
+    CaptureBuilder b;
+    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
+    ExpectStartsWith(Convert(b, {}), Crlf(kStars +
+                                          "* MODE    : ASYNC   CHAR BIT: 8      *\n"
+                                          "* S-SPEED : 9600    PARITY  : NONE   *\n"
+                                          "* R-SPEED : 9600    STOP BIT: 1      *\n"
+                                          "* CODE    : ASCII   BCC     : NONE   *\n" +
+                                          kStars + "PRINT DATA CODE : ASCII\n\n"));
+}
+
+TEST(ConditionsHeaderEndToEnd, SyncTranslateFormatDump) {
+    CaptureBuilder b;
+    b.Mode(1).SendSpeed(480000).ReceiveSpeed(24000).CharBits(3).Parity(1).StopBitsOrClock(1).Code(1).Check(3);
+    b.SdText("\x32\x32\x02" "AB");
+    ExpectStartsWith(Convert(b, {"-f"}), Crlf(kStars +
+                                              "* MODE    : SYNC    CHAR BIT: 8      *\n"
+                                              "* S-SPEED : 48000   PARITY  : ODD    *\n"
+                                              "* R-SPEED : 2400    CLOCK   : ST2    *\n"
+                                              "* CODE    : EBCDIC  BCC     : CRC-16 *\n" +
+                                              kStars + "PRINT DATA CODE : EBCDIC\n\n"));
+}
+
+TEST(ConditionsHeaderEndToEnd, HdlcFrameTranslation) {
+    CaptureBuilder b;
+    b.Mode(2).SendSpeed(640000).ReceiveSpeed(15440000).CharBits(3).StopBitsOrClock(2).Check(1).SdAddress(0x01);
+    b.SdFrame({0x01, 0x3F}).RdFrame({0x03, 0x73});
+    ExpectStartsWith(Convert(b, {"-f"}), Crlf("        ** FRAME CONVERSION **\n" + kStars +
+                                              "* MODE    : HDLC    CHAR BIT: 8      *\n"
+                                              "* S-SPEED : 64000   PARITY  : NONE   *\n"
+                                              "* R-SPEED : 1.544M  CLOCK   : RT     *\n"
+                                              "* CODE    : ASCII   FCS     : ON     *\n"
+                                              "* SD-ADDR : 01      RD-ADDR : **     *\n" +
+                                              kStars + "\n" + "     TM   AD TYPE  NS PF NR FC DATA\n"));
+}
+
+TEST(ConditionsHeaderEndToEnd, PppTranslation) {
+    CaptureBuilder b;
+    b.Mode(3).SendSpeed(1152000).ReceiveSpeed(1152000).Code(10).FrameTimestamp(true);
+    b.Timestamp(0, 0, 1, false, true).SdFrame({0xFF, 0x03, 0xC0, 0x21, 0x01, 0x01, 0x00, 0x04});
+    ExpectStartsWith(Convert(b, {"-f"}), Crlf("        ** PPP CONVERSION **\n" + kStars +
+                                              "* MODE    : PPP                      *\n"
+                                              "* S-SPEED : 115.2k                   *\n"
+                                              "* R-SPEED : 115.2k                   *\n"
+                                              "* CODE    : (HEX)                    *\n" +
+                                              kStars + "\n" + "     TM   PROTOCOL CODE      ID DATA\n"));
+}
+
+TEST(ConditionsHeaderEndToEnd, NoGuideLeavesTheBoxOut) {
+    CaptureBuilder b;
+    b.Mode(2).SdAddress(0x01).SdFrame({0x01, 0x3F});
+    const std::string text = Convert(b, {"-f", "-n"});
+    ExpectStartsWith(text, Crlf("        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n"));
+    EXPECT_EQ(text.find("***"), std::string::npos);
+}
+
+}  // namespace
