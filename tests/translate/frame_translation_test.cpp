@@ -405,6 +405,20 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     }
 }
 
+TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
+    auto b = Hdlc();
+    Frame(b, false, {0x03, 0x3F});
+    const std::string listingText = Convert(b, {"-f2"});
+    const std::string title = Crlf(kTitle);
+    const std::string tail = Crlf(std::string(kHdlcHeading) + "SD:       03 SABM     1      G \n");
+    ASSERT_GT(listingText.size(), title.size() + tail.size());
+    EXPECT_EQ(listingText.substr(0, title.size()), title);
+    EXPECT_EQ(listingText.substr(listingText.size() - tail.size()), tail);
+    // The box and its closing line end fill the space between.
+    const std::string box = listingText.substr(title.size(), listingText.size() - title.size() - tail.size());
+    EXPECT_NE(box.find("\r\n\r\n"), std::string::npos) << box;
+}
+
 TEST_F(FrameListingTest, CaptureWithoutFrames) {
     auto b = Hdlc();
     b.SdText("abc");
