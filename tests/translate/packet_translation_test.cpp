@@ -370,14 +370,18 @@ TEST_F(PacketListingTest, TheLapdExampleLines) {
     EXPECT_EQ(Convert(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
 }
 
-TEST_F(PacketListingTest, FortyColumnX25ListingHasNoData) {
+TEST_F(PacketListingTest, X25HeadingAndDataFollowTheColumns) {
     auto b = Hdlc();
     Frame(b, false, {0x01, 0x00, 0x10, 0x01, 0x22, 0x41, 0x42});
     Frame(b, true, {0x01, 0x01});
+    // At 40 columns neither the heading nor the line has DATA.
     EXPECT_EQ(Convert(b, {"-f20", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM   GN  CN P-TYPE PS  PR M Q D FC\n" +
                    "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"
                    "RD:0A1B2C [RR   ]                     G\n"));
+    EXPECT_EQ(Convert(b, {"-f20", "-n", "-C136"}), Crlf(std::string(kTitle) + kX25Heading +
+                                                        "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
+                                                        "RD:0A1B2C [RR   ]                     G\n"));
 }
 
 TEST_F(PacketListingTest, SdlcUiFramesAndModulo128) {
