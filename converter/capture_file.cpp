@@ -46,7 +46,8 @@ std::string_view StatusMessage(int status) {
 }  // namespace
 
 CMonData::CMonData(const char* fileName) {
-    fd_ = open(fileName, O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe must not hold the converter at the open.
+    fd_ = open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return;
     // Exclusive use of the file while the converter reads it; a file system
     // without locks is read without one.
@@ -57,8 +58,8 @@ CMonData::CMonData(const char* fileName) {
     }
     struct stat st;
     if (fstat(fd_, &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        // A folder opens for reading here, but it is no data file.
+    if (!S_ISREG(st.st_mode)) {
+        // A folder, pipe or device opens for reading here, but it is no data file.
         close(fd_);
         fd_ = -1;
         return;

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -298,3 +299,11 @@ TEST_F(CaptureFile, ConverterReportsUnknownAndUnsupportedFiles) {
 }
 
 }  // namespace
+
+TEST(CaptureFileKinds, NamedPipeIsNotOpened) {
+    testing_support::TempDir dir;
+    const std::string fifo = dir.File("pipe.dt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CMonData data(fifo.c_str());  // must not wait for a writer
+    EXPECT_EQ(data.Status(), 1);
+}
