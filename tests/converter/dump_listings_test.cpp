@@ -1,0 +1,240 @@
+// vx5cvt's normal dump, line-state chart and translate-format dump, compared
+// as whole listing files (CR LF line ends, trailing blanks included).
+#include "converter/dump_listings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/capture_writer.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+using capture::CaptureBuilder;
+using capture::Unit;
+using testing_support::Crlf;
+using testing_support::RunProgram;
+using testing_support::TempDir;
+
+const std::string kAsyncHeader =
+    "**************************************\n"
+    "* MODE    : ASYNC   CHAR BIT: 8      *\n"
+    "* S-SPEED : 9600    PARITY  : NONE   *\n"
+    "* R-SPEED : 9600    STOP BIT: 1      *\n"
+    "* CODE    : ASCII   BCC     : NONE   *\n"
+    "**************************************\n"
+    "PRINT DATA CODE : ASCII\n"
+    "\n";
+
+// An ASCII capture at 9600 bit/s, 8 bits, no parity, 1 stop bit.
+CaptureBuilder Async() {
+    CaptureBuilder b;
+    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3);
+    return b;
+}
+
+// `text` followed by blanks up to `width` characters.
+std::string Pad(const std::string& text, std::size_t width) { return text + std::string(width - text.size(), ' '); }
+// A row of a 14-column block (-C40): 3 + 2 x 14 characters and the line end.
+std::string Row40(const std::string& text) { return Pad(text, 31) + "\n"; }
+
+// Runs vx5cvt on the capture with `options` and returns the listing file.
+std::string Convert(const CaptureBuilder& b, const std::vector<std::string>& options) {
+    TempDir dir;
+    b.Write(dir.File("capture.dt"));
+    std::vector<std::string> args = options;
+    args.push_back(dir.File("capture.dt"));
+    args.push_back(dir.File("listing.txt"));
+    const auto r = RunProgram(VX5CVT_PATH, args);
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Complete.\n"), std::string::npos) << r.out;
+    return testing_support::ReadFileBytes(dir.File("listing.txt"));
+}
+
+// "Hi" on SD, "OK" on RD, an idle of 12, CR on SD with LF on RD, a timestamp.
+CaptureBuilder MixedTraffic() {
+    CaptureBuilder b = Async();
+    b.Sd('H').Sd('i').Rd('O').Rd('K').Idle(12).Data(Unit(0x0D), Unit(0x0A)).Timestamp(0x12, 0x34, 0x56);
+    return b;
+}
+
+TEST(DumpListings, RowsForEveryDataLineAndCodeFilter) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string rows;
+    };
+    const Case cases[] = {
+        {{"-d0", "-c0"},
+         "SD:4869 - -[ IDLE ]0D[ TMSP ]  \n"
+         "    H i    [ 0012 ]CR[123456]  \n"
+         "RD: - -4F4B        0A          \n"
+         "        O K        LF          \n"},
+        {{"-d0", "-c1"},
+         "SD: H i    [ IDLE ]CR[ TMSP ]  \n"
+         "RD:     O K[ 0012 ]LF[123456]  \n"},
+        {{"-d0", "-c2"},
+         "SD:4869 - -[ IDLE ]0D[ TMSP ]  \n"
+         "RD: - -4F4B[ 0012 ]0A[123456]  \n"},
+        {{"-d1", "-c0"},
+         "SD:4869[ IDLE ]0D[ TMSP ]      \n"
+         "    H i[ 0012 ]CR[123456]      \n"},
+        {{"-d1", "-c1"}, "SD: H i[ 0012 ]CR[123456]      \n"},
+        {{"-d1", "-c2"}, "SD:4869[ 0012 ]0D[123456]      \n"},
+        {{"-d2", "-c0"},
+         "RD:4F4B[ IDLE ]0A[ TMSP ]      \n"
+         "    O K[ 0012 ]LF[123456]      \n"},
+        {{"-d2", "-c1"}, "RD: O K[ 0012 ]LF[123456]      \n"},
+        {{"-d2", "-c2"}, "RD:4F4B[ 0012 ]0A[123456]      \n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0] + c.options[1]);
+        std::vector<std::string> options = c.options;
+        options.push_back("-C40");
+        EXPECT_EQ(Convert(MixedTraffic(), options), Crlf(kAsyncHeader + c.rows + "\n"));
+    }
+}
+
+TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
+    CaptureBuilder b = Async();
+    b.SdText("The quick brown fox jumps over");
+    const std::string hex = "546865207175696" "36B2062726F776E20666F78206A756D7073206F766572";
+    const std::string chars = " T h e   q u i c k   b r o w n   f o x   j u m p s   o v e r";
+
+    EXPECT_EQ(Convert(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
+                                                "SD:54686520717569636B2062726F77\n"
+                                                "    T h e   q u i c k   b r o w\n"
+                                                "\n" +
+                                                "SD:6E20666F78206A756D7073206F76\n"
+                                                "    n   f o x   j u m p s   o v\n"
+                                                "\n" +
+                                                Row40("SD:6572") + Row40("    e r") + "\n"));
+    EXPECT_EQ(Convert(b, {"-d1", "-C80"}), Crlf(kAsyncHeader + "SD:" + hex.substr(0, 56) + "\n" + "   " +
+                                                chars.substr(0, 56) + "\n\n" + "SD:" + Pad(hex.substr(56), 56) +
+                                                "\n" + "   " + Pad(chars.substr(56), 56) + "\n\n"));
+    EXPECT_EQ(Convert(b, {"-d1", "-C136"}),
+              Crlf(kAsyncHeader + "SD:" + Pad(hex, 112) + "\n" + "   " + Pad(chars, 112) + "\n\n"));
+}
+
+TEST(DumpListings, MarkersContinueInTheNextBlock) {
+    CaptureBuilder b = Async();
+    b.SdText("abcdefghijkl").Idle(10000).SdText("mnopqrstuv").Timestamp(0x12, 0x34, 0x56).Sd('w');
+    EXPECT_EQ(Convert(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
+                                                "SD:6162636465666768696A6B6C[ ID\n"
+                                                "    a b c d e f g h i j k l[ OV\n"
+                                                "\n" +
+                                                "SD:LE ]6D6E6F70717273747576[ TM\n"
+                                                "   ER ] m n o p q r s t u v[123\n"
+                                                "\n" +
+                                                Row40("SD:SP ]77") + Row40("   456] w") + "\n"));
+    // Without idle and timestamp markers only the data remains.
+    EXPECT_EQ(Convert(b, {"-d1", "-C40", "-i"}), Crlf(kAsyncHeader +
+                                                      "SD:6162636465666768696A6B6C6D6E\n"
+                                                      "    a b c d e f g h i j k l m n\n"
+                                                      "\n" +
+                                                      Row40("SD:6F7071727374757677") +
+                                                      Row40("    o p q r s t u v w") + "\n"));
+}
+
+TEST(DumpListings, NoGuideLeavesOutBoxLeadsAndEmptyLines) {
+    EXPECT_EQ(Convert(MixedTraffic(), {"-C40", "-n"}), Crlf("4869 - -[ IDLE ]0D[ TMSP ]  \n"
+                                                             " H i    [ 0012 ]CR[123456]  \n"
+                                                             " - -4F4B        0A          \n"
+                                                             "     O K        LF          \n"));
+}
+
+TEST(DumpListings, EmptyRecordAreaGivesOneBlankBlock) {
+    const std::string blanks(56, ' ');
+    EXPECT_EQ(Convert(Async(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
+                                         blanks + "\n" + "   " + blanks + "\n\n"));
+}
+
+TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
+    // EBCD shows nothing for a byte above 0x3F; "(HEX)" has no tables and shows hex.
+    CaptureBuilder ebcd = Async();
+    ebcd.Code(6).Sd(0x40).Sd(0x02);
+    EXPECT_EQ(Convert(ebcd, {"-d1", "-C40", "-n"}), Crlf("4002                        \n"
+                                                         "   @                        \n"));
+    CaptureBuilder hex = Async();
+    hex.Code(10).Sd(0x41).Sd(0xFE, 1);
+    EXPECT_EQ(Convert(hex, {"-d1", "-C40", "-n"}), Crlf("41FE                        \n"
+                                                        "41FE                        \n"));
+}
+
+TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
+    // RS is set from the start; CS comes on at the change. A set bit shows 0.
+    CaptureBuilder b = Async();
+    b.LineStateRecorded(true).Sd('A').LineState(0x01, 0x03).Rd('B').Idle(5);
+    const std::string tail(14, ' ');
+    EXPECT_EQ(Convert(b, {"-l", "-C40"}), Crlf(kAsyncHeader +
+                                               "SD:41   -[ IDLE ]" + tail + "\n" +
+                                               "    A    [ 0005 ]" + tail + "\n" +
+                                               "RD: -  42        " + tail + "\n" +
+                                               "        B        " + tail + "\n" +
+                                               "\n" +
+                                               "RS:00000000000000" + tail + "\n" +
+                                               "CS:11100000000000" + tail + "\n" +
+                                               "CD:11111111111111" + tail + "\n" +
+                                               "ER:11111111111111" + tail + "\n" +
+                                               "\n"));
+}
+
+TEST(DumpListings, LineStateChartFindsTheStateBackwardInALaterBlock) {
+    CaptureBuilder b = Async();
+    b.LineStateRecorded(true).LineState(0x00, 0x80).SdText("0123456789ABCDEF");
+    EXPECT_EQ(Convert(b, {"-l70", "-d1", "-c2", "-C40"}), Crlf(kAsyncHeader +
+                                                               "SD:  30313233343536373839414243\n"
+                                                               "\n" +
+                                                               "EX:1000000000000000000000000000\n"
+                                                               "RS:1111111111111111111111111111\n"
+                                                               "\n" +
+                                                               Row40("SD:444546") + "\n" + Row40("EX:000000") +
+                                                               Row40("RS:111111") + "\n"));
+}
+
+TEST(DumpListings, LineStateChartNeedsRecordedLineStates) {
+    TempDir dir;
+    Async().Sd('A').Write(dir.File("capture.dt"));
+    const auto r = RunProgram(VX5CVT_PATH, {"-l", dir.File("capture.dt"), dir.File("listing.txt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("Line state not recorded.\n"), std::string::npos) << r.out;
+}
+
+TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
+    // ENQ, ACK0, STX text ETX, ACK1, EOT; the block boundary falls after ETX.
+    CaptureBuilder b = Async();
+    b.Timestamp(0x01, 0x02, 0x03).Sd(0x05).Idle(7).Rd(0x10).Rd('0').Sd(0x02).SdText("HELLO").Sd(0x03);
+    b.Rd(0x10).Rd('1').Sd(0x04);
+    EXPECT_EQ(Convert(b, {"-f", "-C40"}), Crlf(kAsyncHeader +
+                                               "SD:[ TMSP ]  [ IDLE ] - -      \n"
+                                               "   [010203]EQ[ 0007 ]    SX -EX\n"
+                                               "RD:         -             - - -\n"
+                                               "                     AK 0      \n"
+                                               "\n" +
+                                               Row40("SD: - -") + Row40("       ET") + Row40("RD:     -") +
+                                               Row40("   AK 1") + "\n"));
+}
+
+TEST(DumpListings, SampleAsyncCaptureConvertsToTheConsole) {
+    const auto r = RunProgram(VX5CVT_PATH, {std::string(VX_SOURCE_DIR) + "/examples/ASYNC.DT"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("Convert start.\n" + kAsyncHeader + "SD:[ TMSP ]05[ IDLE ] - -[ IDLE ]02"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("   [102530]EQ[ 0025 ]    [ 0003 ]SX O R D E R   0 0 4 2   Q\n"), std::string::npos);
+    EXPECT_NE(r.out.find("         ET[ OVER ][102545]"), std::string::npos);
+    EXPECT_EQ(r.out.find('\r'), std::string::npos) << "the console listing has plain line ends";
+}
+
+TEST(DumpListings, SampleCapturesAreUpToDate) {
+    TempDir dir;
+    const auto r = RunProgram(MAKE_EXAMPLES_PATH, {dir.Path()});
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    for (const char* name : {"ASYNC.DT", "SYNC.DT", "HDLC.DT", "PPP.DT"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(testing_support::ReadFileBytes(dir.File(name)),
+                  testing_support::ReadFileBytes(std::string(VX_SOURCE_DIR) + "/examples/" + name));
+    }
+}
+
+}  // namespace
