@@ -253,6 +253,7 @@ int ComClose() {
 int ComReadByte() {
     if (comEofMode && endOfTextSeen) return kEndOfText;
     int fd = portFd.load();
+    if (fd == kNoPort) return kComReadFailure;  // closed: waiting would never end
     pollfd p{fd, POLLIN, 0};
     int ready;
     do {

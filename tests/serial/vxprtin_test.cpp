@@ -187,11 +187,11 @@ TEST(VxprtinTest, CountIsShownWhenASecondHasPassed) {
     TempDir dir;
     ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
     ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
-    // Reception started no later than now; one whole calendar second later
-    // the next line is due a display.
-    std::time_t seen = std::time(nullptr);
     pty.Send("one\r\n");
     ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\n"));
+    // Reception started before the first line was stored; one whole calendar
+    // second after that the next line is due a display.
+    std::time_t seen = std::time(nullptr);
     while (std::time(nullptr) < seen + 1) poll(nullptr, 0, 20);
     pty.Send("two\r\n\x1A");
     auto result = program.Finish();
