@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "converter/capture_file.h"
@@ -181,7 +182,12 @@ int WriteHexCell(DataUnit unit) {
     const std::uint8_t code = UnitCode(unit);
     if (code == kUnitBlank || code == kUnitNone) return PutCell(kNoByteCell);
     if (dumpKind == DumpKind::kTranslate) return PutCell(kBlankCell);
-    return PutFormat("%02X", DataByte(unit));
+    // The byte as "%02X", without a formatter call: this cell is written for
+    // nearly every column of a dump.
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    const std::uint8_t byte = DataByte(unit);
+    PutChar(kHexDigits[byte >> 4]);
+    return PutChar(kHexDigits[byte & 0x0F]);
 }
 
 int WriteCharCell(DataUnit unit) {
@@ -195,21 +201,35 @@ int WriteCharCell(DataUnit unit) {
 int WriteLabelCell(std::uint32_t unitWord) { return PutCell(kLabelCells[unitWord & 0x0F]); }
 
 int WriteMarkerCell(std::uint32_t unitWord) {
+    // The eight-character marker text is built by hand rather than formatted:
+    // a marker cell is written four times per idle or timestamp record.
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     char text[kMarkerTextSize];
     switch (unitWord & 3) {
     case kMarkerIdle: {
+        // "[ %04u ]", or "[ OVER ]" above 9999
         const std::uint32_t count = IdleCount(unitWord);
-        if (count > kIdleCountShown) {
-            std::snprintf(text, sizeof text, "[ OVER ]");
-        } else {
-            std::snprintf(text, sizeof text, "[ %04u ]", static_cast<unsigned>(count));
+        std::memcpy(text, "[ OVER ]", kMarkerTextSize);
+        if (count <= kIdleCountShown) {
+            text[2] = static_cast<char>('0' + count / 1000);
+            text[3] = static_cast<char>('0' + count / 100 % 10);
+            text[4] = static_cast<char>('0' + count / 10 % 10);
+            text[5] = static_cast<char>('0' + count % 10);
         }
         break;
     }
-    case kMarkerTimestamp:
-        std::snprintf(text, sizeof text, "[%02X%02X%02X]", TimeByte0(unitWord), TimeByte1(unitWord),
-                      TimeByte2(unitWord));
+    case kMarkerTimestamp: {
+        // "[%02X%02X%02X]"
+        const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
+        text[0] = '[';
+        for (int i = 0; i < 3; ++i) {
+            text[1 + 2 * i] = kHexDigits[bytes[i] >> 4];
+            text[2 + 2 * i] = kHexDigits[bytes[i] & 0x0F];
+        }
+        text[7] = ']';
+        text[8] = '\0';
         break;
+    }
     default:
         return PutCell(kBlankCell);
     }
