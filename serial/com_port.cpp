@@ -76,16 +76,18 @@ int RetryIoctl(int fd, unsigned long request, const void* arg) {
 
 void SetModemLine(int fd, unsigned long request, int line) { RetryIoctl(fd, request, &line); }
 
-// Takes the port for this program alone: no later open of the device succeeds
-// (TIOCEXCL), and no other program holding a lock on it can be sharing it.
+// Takes the port for this program alone: no other program holding a lock on
+// it can be sharing it, and no later open of the device succeeds (TIOCEXCL).
+// The lock comes first: the exclusive mode belongs to the device, not to this
+// descriptor, so setting it on a port another program holds would shut others
+// out of that program's port after our open had failed.
 bool TakeExclusively(int fd) {
-    if (RetryIoctl(fd, TIOCEXCL, nullptr) < 0) return false;
     int r;
     do {
         r = flock(fd, LOCK_EX | LOCK_NB);
     } while (r < 0 && errno == EINTR);
-    if (r == 0) return true;
-    return errno == ENOLCK || errno == EOPNOTSUPP;  // no locks here: go without one
+    if (r != 0 && errno != ENOLCK && errno != EOPNOTSUPP) return false;  // no locks here: go without one
+    return RetryIoctl(fd, TIOCEXCL, nullptr) == 0;
 }
 
 bool ClearNonBlocking(int fd) {

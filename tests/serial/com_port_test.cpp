@@ -3,6 +3,7 @@
 #include "serial/com_port.h"
 
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <cstdio>
@@ -189,6 +190,26 @@ TEST_F(ComPortTest, PortIsHeldExclusivelyUntilClosed) {
     ComClose();
     EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
     close(other);
+}
+
+TEST_F(ComPortTest, PortLockedByAnotherProgramIsRefusedAndLeftAsItWas) {
+    ComClose();
+    int other = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(ComOpen(), 0);
+    // The failed open must not have put the other program's port into
+    // exclusive mode, which would keep everyone else out of it.
+    int exclusive = -1;
+    ASSERT_EQ(ioctl(pty.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    close(other);
+    ASSERT_EQ(ComOpen(), 1);
+    ASSERT_EQ(ioctl(pty.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    ComClose();
+    ASSERT_EQ(ioctl(pty.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "the exclusive mode ends with the port";
 }
 
 TEST_F(ComPortTest, OpenRefusesWhatIsNoSerialPort) {
