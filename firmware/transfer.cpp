@@ -304,6 +304,9 @@ int ParseTransferArguments(int argc, char** argv) {
             haveFileName = true;
         }
     }
+    // Only a missing name means the default image; a name given empty cannot
+    // be opened, so the wrong image is never loaded.
+    if (!haveFileName) std::strcpy(firmwareFileName, kDefaultFileName);
     return 1;
 }
 
@@ -319,7 +322,7 @@ int FirmwareMain(int argc, char** argv) {
         for (std::string_view line : kUsageLines) PrintLine(line);
         return 1;
     }
-    if (firmwareFileName[0] == '\0') std::strcpy(firmwareFileName, kDefaultFileName);
+    if (argc <= 1) std::strcpy(firmwareFileName, kDefaultFileName);
     if (!OpenFirmwareFile()) {
         PrintLine("Can't open Firmware file.");
         return 1;

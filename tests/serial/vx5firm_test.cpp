@@ -268,6 +268,11 @@ TEST(Vx5firmCommandLineTest, MissingImageIsReportedBeforeAnyQuestion) {
     auto folder = RunProgram(VX5FIRM_PATH, {"-f", dir.Path()});
     EXPECT_EQ(folder.exitCode, 1);
     EXPECT_EQ(folder.out, kBanner + "Can't open Firmware file.\n");
+    // An empty name is a name: the default image beside it is not taken instead.
+    WriteFileBytes(dir.File("VX5200.FW"), "L1\n");
+    auto empty = RunProgram(VX5FIRM_PATH, {"-f", ""}, "", dir.Path());
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.out, kBanner + "Can't open Firmware file.\n");
 }
 
 TEST(Vx5firmCommandLineTest, PortQuestionWithoutArguments) {
