@@ -80,8 +80,6 @@ constexpr ControlFormat FormatOf(int control) {
     return ControlFormat::kUnnumbered;
 }
 
-// The name on the frame's line.
-std::string_view NameOnLine(const LineNames& names) { return frameFields.side == 0 ? names.sd : names.rd; }
 
 // P/F and N(R) from the second control octet of modulo 128; false when it is missing.
 bool DecodeExtendedSecondOctet() {
@@ -111,7 +109,7 @@ void DecodeControlField(const FrameNameTables& names, bool modulo128) {
         }
         break;
     case ControlFormat::kSupervisory:
-        frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)]);
+        frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)], frameFields.side);
         if (!modulo128) {
             frameFields.extended = 0;
             frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
@@ -124,7 +122,7 @@ void DecodeControlField(const FrameNameTables& names, bool modulo128) {
         }
         break;
     case ControlFormat::kUnnumbered:
-        frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)]);
+        frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)], frameFields.side);
         frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
         break;
     }
@@ -179,15 +177,10 @@ void DecodeLinkLevel(const AssembledFrame& frame) {
 
 // ---- Lines -------------------------------------------------------------------------
 
-int FormatHdlcLine() {
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
-    if (frameFields.address < 0) PutSpaces(2);
-    else PutHex2(frameFields.address);
-    PutSpaces(1);
+namespace {
+// The columns that follow the address in both frame lines: TYPE, N(S), P/F,
+// N(R), the FC mark and the blank before DATA.
+void PutControlColumns() {
     PutName(frameFields.typeName, frameFields.control, 5);
     PutFrameSeq(frameFields.sendSeq);
     PutSpaces(1);
@@ -197,17 +190,22 @@ int FormatHdlcLine() {
     PutSpaces(1);
     PutCheck();
     PutSpaces(1);
+}
+}  // namespace
+
+int FormatHdlcLine() {
+    if (!StartFrameLine()) return FinishLine();
+    if (frameFields.address < 0) PutSpaces(2);
+    else PutHex2(frameFields.address);
+    PutSpaces(1);
+    PutControlColumns();
     PutData(DataLimit(DataLayout::kHdlcFrame));
     return FinishLine();
 }
 
 int FormatLapdLine() {
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
+    if (!StartFrameLine()) return FinishLine();
     const bool hasAddress = frameFields.address >= 0;
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
     if (hasAddress) PutDec2(frameFields.address >> 1);  // SAPI
     else PutSpaces(2);
     if (frameFields.tei >= 0) PutDec3(frameFields.tei);
@@ -215,15 +213,7 @@ int FormatLapdLine() {
     PutSpaces(1);
     PutBit(hasAddress ? (frameFields.address & 1) : -1);  // C/R
     PutSpaces(1);
-    PutName(frameFields.typeName, frameFields.control, 5);
-    PutFrameSeq(frameFields.sendSeq);
-    PutSpaces(1);
-    PutBit(frameFields.pollFinal);
-    PutSpaces(1);
-    PutFrameSeq(frameFields.recvSeq);
-    PutSpaces(1);
-    PutCheck();
-    PutSpaces(1);
+    PutControlColumns();
     PutData(DataLimit(DataLayout::kLapdFrame));
     return FinishLine();
 }

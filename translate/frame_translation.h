@@ -18,6 +18,9 @@ struct LineNames {
     std::string_view rd{};
 };
 
+// The name for a frame seen on `side` (0 SD, 1 RD).
+constexpr std::string_view NameOnLine(const LineNames& names, int side) { return side == 0 ? names.sd : names.rd; }
+
 inline constexpr int kSupervisoryRows = 4;   // control bits 2-3
 inline constexpr int kUnnumberedRows = 32;   // control bits 5-7 and 2-3, without P/F
 

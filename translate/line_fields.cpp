@@ -93,6 +93,15 @@ int FinishLine() {
     return PutText(lineBuilder.text) < 0 ? -1 : 0;
 }
 
+bool StartFrameLine() {
+    StartLine();
+    if (frameFields.side < 0) return false;
+    PutDirection();
+    PutTime();
+    PutSpaces(1);
+    return true;
+}
+
 // ---- Formatters --------------------------------------------------------------------
 
 void PutSpaces(int count) {

@@ -92,6 +92,10 @@ void StartLine();
 // Terminates the line and writes it with PutText: 0, or -1 when the write failed.
 // The line end is written by the run.
 int FinishLine();
+// Starts the line of the decoded frame with what every layout opens with: the
+// line mark, the time and the blank after them (columns 0-9). Returns false,
+// with the line left empty, when the frame was seen on neither line.
+bool StartFrameLine();
 
 // ---- Formatters (each appends at the write position) --------------------------------
 

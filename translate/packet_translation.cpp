@@ -8,15 +8,9 @@
 
 namespace {
 
-// A name for each line: SD and RD. An empty name means the octet has no name there.
-struct SideNames {
-    std::string_view sd;
-    std::string_view rd;
-};
-
 // X.25 flow control packets (type bit 0 set, bits 1 and 4 clear), indexed by
 // row (type >> 2) & 3 (ITU-T X.25). A reject is sent by the DTE (SD) only.
-constexpr SideNames kFlowControlNames[4] = {
+constexpr LineNames kFlowControlNames[4] = {
     {"RR", "RR"},    // 0x01 receive ready
     {"RNR", "RNR"},  // 0x05 receive not ready
     {"REJ", ""},     // 0x09 reject
@@ -122,8 +116,8 @@ static_assert(MessageRowsValid());
 
 // The lookup tables, indexed directly: X.25 packets by row (type >> 2) & 0x3F,
 // messages by the type octet (bit 7 clear).
-constexpr std::array<SideNames, 64> BuildX25PacketNames() {
-    std::array<SideNames, 64> table{};
+constexpr std::array<LineNames, 64> BuildX25PacketNames() {
+    std::array<LineNames, 64> table{};
     for (const auto& row : kX25PacketRows) table[(row.type >> 2) & 0x3F] = {row.sd, row.rd};
     return table;
 }
@@ -135,12 +129,10 @@ constexpr std::array<std::string_view, 128> BuildMessageNames() {
 constexpr auto kX25PacketNames = BuildX25PacketNames();
 constexpr auto kMessageNames = BuildMessageNames();
 
-constexpr std::string_view OnSide(const SideNames& names, int side) { return side == 0 ? names.sd : names.rd; }
-
 }  // namespace
 
-std::string_view FlowControlName(int type, int side) { return OnSide(kFlowControlNames[(type >> 2) & 3], side); }
-std::string_view X25PacketName(int type, int side) { return OnSide(kX25PacketNames[(type >> 2) & 0x3F], side); }
+std::string_view FlowControlName(int type, int side) { return NameOnLine(kFlowControlNames[(type >> 2) & 3], side); }
+std::string_view X25PacketName(int type, int side) { return NameOnLine(kX25PacketNames[(type >> 2) & 0x3F], side); }
 std::string_view LapdMessageName(int type) { return (type & 0x80) ? std::string_view() : kMessageNames[type & 0x7F]; }
 
 PacketFields packetFields;
@@ -284,11 +276,7 @@ void PutPacketSeq(int v) {
 }
 
 int FormatLinkLine(int gap) {
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
+    if (!StartFrameLine()) return FinishLine();
     PutLiteral("[");
     PutName(frameFields.typeName, frameFields.control, 5);
     PutLiteral("]");
@@ -299,11 +287,7 @@ int FormatLinkLine(int gap) {
 
 int FormatPacketLine() {
     const PacketFields& p = packetFields;
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
+    if (!StartFrameLine()) return FinishLine();
     if (p.gfi < 0) PutSpaces(2);
     else PutDec2(GfiGroup(p.gfi));
     PutSpaces(1);
@@ -330,11 +314,7 @@ int FormatPacketLine() {
 
 int FormatMessageLine() {
     const PacketFields& p = packetFields;
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
+    if (!StartFrameLine()) return FinishLine();
     if (p.discriminator < 0) PutSpaces(2);
     else PutHex2(p.discriminator);
     PutSpaces(1);

@@ -260,11 +260,7 @@ void PutId() {
 }  // namespace
 
 int FormatPppLine() {
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
+    if (!StartFrameLine()) return FinishLine();
     if (frameFields.address != kAllStations || frameFields.control != kUnnumberedInfo) {
         PutSpaces(kHeaderAreaWidth);
     } else {
@@ -280,11 +276,7 @@ int FormatPppLine() {
 }
 
 int FormatPppDumpLine() {
-    StartLine();
-    if (frameFields.side < 0) return FinishLine();
-    PutDirection();
-    PutTime();
-    PutSpaces(1);
+    if (!StartFrameLine()) return FinishLine();
     PutData(DataLimit(DataLayout::kPppDump), ByteSource::kPpp);
     return FinishLine();
 }
