@@ -103,6 +103,13 @@ std::uint8_t CMonData::SettingsByte(std::size_t fieldOffset) const {
     return view_ != nullptr && at < size_ ? view_[at] : 0;
 }
 
+bool CMonData::IsDataFile(const char* name) const {
+    struct stat named;
+    struct stat held;
+    if (fd_ < 0 || stat(name, &named) != 0 || fstat(fd_, &held) != 0) return false;
+    return named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
 int CMonData::LoadSettings(CaptureSettings& settings) const {
     if (static_cast<std::uint32_t>(version_) > 1) return 0;
     // A file too short for its settings block has no settings to load.

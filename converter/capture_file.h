@@ -88,6 +88,8 @@ public:
     std::size_t Size() const { return size_; }
     // A settings byte read straight from the mapping (0 when the file is too short).
     std::uint8_t SettingsByte(std::size_t fieldOffset) const;
+    // True when `name` names the open data file (the same file under any name).
+    bool IsDataFile(const char* name) const;
 
 private:
     int fd_ = -1;

@@ -323,7 +323,9 @@ int PrepareConversion() {
         return 0;
     }
     if (options.saveFileName[0] != '\0') {
-        std::FILE* file = std::fopen(options.saveFileName, "w");
+        // The data file is held exclusively: it cannot be created again as the
+        // listing (replacing it would destroy the capture while it is read).
+        std::FILE* file = monData->IsDataFile(options.saveFileName) ? nullptr : std::fopen(options.saveFileName, "w");
         if (file == nullptr) {
             PrintLine("Can't create print data file.");
             return 0;

@@ -2,6 +2,8 @@
 // and the console dialogue.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -184,6 +186,20 @@ TEST(Program, ListingFileCannotBeCreated) {
     auto r = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), dir.File("no/such/folder/out.txt")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, kBanner + "Can't create print data file.\n");
+}
+
+TEST(Program, TheDataFileIsNeverReplacedByTheListing) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    const std::string capture = testing_support::ReadFileBytes(dir.File("a.dt"));
+    ASSERT_EQ(symlink(dir.File("a.dt").c_str(), dir.File("link.txt").c_str()), 0);
+    for (const std::string& save : {dir.File("a.dt"), dir.Path() + "/./a.dt", dir.File("link.txt")}) {
+        SCOPED_TRACE(save);
+        auto r = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), save});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + "Can't create print data file.\n");
+        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("a.dt")), capture);
+    }
 }
 
 TEST(Program, LineStateChartNeedsRecordedLineStates) {
