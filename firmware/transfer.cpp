@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "serial/com_port.h"
+#include "serial/console.h"
 
 namespace {
 
@@ -27,6 +28,12 @@ constexpr int kBarWidth = 50;
 // A loader reporting far more done than its total would ask for an endless
 // bar; what is drawn stops here (the remembered length does not).
 constexpr int kBarDrawMax = 1000;
+
+constexpr std::string_view kBanner[] = {
+    "===== VX-5200 Firmware Transfer Program =====",
+    " Version 1.13",
+    "",
+};
 
 constexpr std::string_view kUsageLines[] = {
     "Illegal arguments.",
@@ -62,25 +69,6 @@ int doneCount = 0;
 int total = 0;               // from the last report that carried one
 long long barLength = -1;    // ">" characters last drawn; -1 before the first drawing
 char barText[1 + kBarDrawMax + kBarWidth];  // CR, the ">"s, the "."s
-
-void PrintLine(std::string_view text) {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-}
-
-void PrintPrompt(std::string_view text) {
-    std::printf("%.*s", static_cast<int>(text.size()), text.data());
-    std::fflush(stdout);
-}
-
-void ExitHandler() {
-    ComClose();
-    if (firmwareFile != nullptr) {
-        std::fclose(firmwareFile);
-        firmwareFile = nullptr;
-    }
-}
-
-bool EndOfConsole() { return std::feof(stdin) || std::ferror(stdin); }
 
 int ClampToInt(long value) {
     if (value > INT_MAX) return INT_MAX;
@@ -120,30 +108,13 @@ bool ReadFirmwareLine() {
     return n > 0;
 }
 
-// Asks for the port until 1 or 2 comes; 0 at end of input.
-bool AskPort() {
-    for (;;) {
-        PrintPrompt("Select COM port (1:COM1, 2:COM2) ? ");
-        int n = ReadNumber();
-        if (n == 1 || n == 2) {
-            std::snprintf(comPortName, sizeof comPortName, "COM%d", n);
-            PrintLine("");
-            return true;
-        }
-        if (n < 0 && EndOfConsole()) return false;
-    }
-}
-
 // Waits for the Enter key; whatever is typed before it is ignored.
 bool WaitForEnter() {
     PrintLine("Please start VX-5200 Firmware Loader,");
     PrintPrompt("              And press [ENTER] key.");
-    int c;
-    do {
-        c = std::getchar();
-    } while (c != '\n' && c != EOF);
+    int entered = SkipConsoleLine();
     PrintLine("");
-    if (c == EOF) {
+    if (!entered) {
         PrintLine("Aborted.");
         return false;
     }
@@ -208,15 +179,10 @@ bool LoadFirmware() {
 
 // Answers the loader's boot block question; false when the answer is NO.
 bool ExchangeBootBlock() {
+    static constexpr int kAnswers[] = {1, 2};
     int answer = 1;  // YES without asking under -f
-    while (!forceStart) {
-        PrintPrompt("Replace Boot block (1:YES, 2:NO) ? ");
-        answer = ReadNumber();
-        if (answer == 1 || answer == 2) break;
-        if (answer < 0 && EndOfConsole()) {
-            answer = 2;  // nobody can answer: the boot block stays as it is
-            break;
-        }
+    if (!forceStart && !AskNumber("Replace Boot block (1:YES, 2:NO) ? ", kAnswers, &answer)) {
+        answer = 2;  // nobody can answer: the boot block stays as it is
     }
     ComPutText(answer == 1 ? "Y" : "N");
     ComGetLine(reply, kLineSize - 1);  // the loader's answer line, not examined
@@ -287,21 +253,11 @@ int ParseTransferArguments(int argc, char** argv) {
     bool haveFileName = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (arg[0] == '-') {
-            if (arg[1] == 'p') {
-                if (std::strlen(arg + 2) >= sizeof comPortName) return 0;
-                std::strcpy(comPortName, arg + 2);
-            } else if (arg[1] == 's') {
-                if (!ParseComSpeed(arg + 2, &comSpeed)) return 0;
-            } else if (arg[1] == 'f' && arg[2] == '\0') {
-                forceStart = true;
-            } else {
-                return 0;
-            }
-        } else {
-            if (haveFileName || std::strlen(arg) >= sizeof firmwareFileName) return 0;
-            std::strcpy(firmwareFileName, arg);
-            haveFileName = true;
+        ArgumentUse use = TakeArgument(arg, firmwareFileName, sizeof firmwareFileName, &haveFileName);
+        if (use == ArgumentUse::otherOption && std::strcmp(arg, "-f") == 0) {
+            forceStart = true;
+        } else if (use != ArgumentUse::taken) {
+            return 0;
         }
     }
     // Only a missing name means the default image; a name given empty cannot
@@ -311,15 +267,12 @@ int ParseTransferArguments(int argc, char** argv) {
 }
 
 int FirmwareMain(int argc, char** argv) {
-    PrintLine("===== VX-5200 Firmware Transfer Program =====");
-    PrintLine(" Version 1.13");
-    PrintLine("");
-    std::atexit(ExitHandler);
-    ComEndOnSignals();
+    PrintLines(kBanner);
+    RegisterExitCleanUp(&firmwareFile);
     comEofMode = false;
 
     if (argc > 1 && !ParseTransferArguments(argc, argv)) {
-        for (std::string_view line : kUsageLines) PrintLine(line);
+        PrintLines(kUsageLines);
         return 1;
     }
     if (argc <= 1) std::strcpy(firmwareFileName, kDefaultFileName);
@@ -327,9 +280,12 @@ int FirmwareMain(int argc, char** argv) {
         PrintLine("Can't open Firmware file.");
         return 1;
     }
-    if (argc <= 1 && !AskPort()) {
-        PrintLine("Aborted.");
-        return 1;
+    if (argc <= 1) {
+        if (!AskComPort()) {
+            PrintLine("Aborted.");
+            return 1;
+        }
+        PrintLine("");
     }
     if (!forceStart && !WaitForEnter()) return 1;
     if (!ComOpen()) {

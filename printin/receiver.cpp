@@ -5,13 +5,12 @@
 #include "printin/receiver.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <iterator>
 #include <string_view>
 
 #include "serial/com_port.h"
+#include "serial/console.h"
 
 namespace {
 
@@ -19,6 +18,12 @@ constexpr int kFileNameSize = 264;      // 263 characters and the terminator
 constexpr int kReceivedLineSize = 1024; // 1023 characters and the terminator
 constexpr char kDefaultFileName[] = "VXPRTIN.TXT";
 constexpr double kDisplayInterval = 1.0;  // seconds between line-count displays
+
+constexpr std::string_view kBanner[] = {
+    "===== NORD ARC Print Data Receiver =====",
+    " Version 1.13",
+    "",
+};
 
 constexpr std::string_view kUsageLines[] = {
     "Illegal arguments.",
@@ -30,59 +35,6 @@ constexpr std::string_view kUsageLines[] = {
 char outputFileName[kFileNameSize];
 std::FILE* outputFile = nullptr;
 char receivedLine[kReceivedLineSize];
-
-void PrintLine(std::string_view text) {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-}
-
-void PrintPrompt(std::string_view text) {
-    std::printf("%.*s", static_cast<int>(text.size()), text.data());
-    std::fflush(stdout);
-}
-
-void ExitHandler() {
-    ComClose();
-    if (outputFile != nullptr) {
-        std::fclose(outputFile);
-        outputFile = nullptr;
-    }
-}
-
-bool EndOfConsole() { return std::feof(stdin) || std::ferror(stdin); }
-
-// Asks with ReadNumber until one of the accepted answers comes; 0 at end of input.
-int AskNumber(std::string_view question, const int* accepted, std::size_t count, int* answer) {
-    for (;;) {
-        PrintPrompt(question);
-        int n = ReadNumber();
-        for (std::size_t i = 0; i < count; ++i) {
-            if (n == accepted[i]) {
-                *answer = n;
-                return 1;
-            }
-        }
-        if (n < 0 && EndOfConsole()) return 0;
-    }
-}
-
-// Reads one console line into consoleLine without its LF. A line longer than
-// the console line is read to its end and refused (0 in *fits); -1 at end of input.
-int ReadConsoleAnswer(bool* fits) {
-    std::fflush(stdout);
-    if (std::fgets(consoleLine, kConsoleLineSize, stdin) == nullptr) return -1;
-    std::size_t n = std::strlen(consoleLine);
-    *fits = true;
-    if (n > 0 && consoleLine[n - 1] == '\n') {
-        consoleLine[--n] = '\0';
-        return 1;
-    }
-    if (n < static_cast<std::size_t>(kConsoleLineSize - 1)) return 1;  // last line, no LF
-    int c = std::getc(stdin);
-    if (c == '\n' || c == EOF) return 1;  // exactly 255 characters
-    *fits = false;
-    while (c != '\n' && c != EOF) c = std::getc(stdin);
-    return 1;
-}
 
 // Writes one received line with its LF turned into CR LF, all its bytes
 // (NUL bytes included), and hands it to the file system at once.
@@ -99,20 +51,8 @@ bool WriteReceivedLine(const char* line, int length) {
 int ParseReceiverArguments(int argc, char** argv) {
     bool haveFileName = false;
     for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (arg[0] == '-') {
-            if (arg[1] == 'p') {
-                if (std::strlen(arg + 2) >= sizeof comPortName) return 0;
-                std::strcpy(comPortName, arg + 2);
-            } else if (arg[1] == 's') {
-                if (!ParseComSpeed(arg + 2, &comSpeed)) return 0;
-            } else {
-                return 0;
-            }
-        } else {
-            if (haveFileName || std::strlen(arg) >= sizeof outputFileName) return 0;
-            std::strcpy(outputFileName, arg);
-            haveFileName = true;
+        if (TakeArgument(argv[i], outputFileName, sizeof outputFileName, &haveFileName) != ArgumentUse::taken) {
+            return 0;
         }
     }
     if (!haveFileName) std::strcpy(outputFileName, kDefaultFileName);
@@ -120,16 +60,10 @@ int ParseReceiverArguments(int argc, char** argv) {
 }
 
 int RunReceiverDialogue() {
-    static constexpr int kPorts[] = {1, 2};
     static constexpr int kSpeedAnswers[] = {9600, 19200, 38400, 57600, 115200, 230400};
-    int port = 0;
-    if (!AskNumber("Select COM port (1:COM1, 2:COM2) ? ", kPorts, std::size(kPorts), &port)) return 0;
-    std::snprintf(comPortName, sizeof comPortName, "COM%d", port);
+    if (!AskComPort()) return 0;
     // 230400 is taken although the question does not offer it.
-    if (!AskNumber("Input COM speed (9600,19200,38400,57600,115200) ? ", kSpeedAnswers,
-                   std::size(kSpeedAnswers), &comSpeed)) {
-        return 0;
-    }
+    if (!AskNumber("Input COM speed (9600,19200,38400,57600,115200) ? ", kSpeedAnswers, &comSpeed)) return 0;
     for (;;) {
         PrintPrompt("Save filename ? ");
         bool fits = true;
@@ -169,16 +103,13 @@ int ReceivePrintOut() {
 }
 
 int ReceiverMain(int argc, char** argv) {
-    PrintLine("===== NORD ARC Print Data Receiver =====");
-    PrintLine(" Version 1.13");
-    PrintLine("");
-    std::atexit(ExitHandler);
-    ComEndOnSignals();
+    PrintLines(kBanner);
+    RegisterExitCleanUp(&outputFile);
     comEofMode = true;
 
     if (argc > 1) {
         if (!ParseReceiverArguments(argc, argv)) {
-            for (std::string_view line : kUsageLines) PrintLine(line);
+            PrintLines(kUsageLines);
             return 1;
         }
     } else if (!RunReceiverDialogue()) {

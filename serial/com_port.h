@@ -13,9 +13,9 @@
 // nothing is there yet (time-out, or the LF of a CR LF pair), kComReadFailure
 // (-2) when the port failed or hung up. The module prints nothing.
 //
-// ReadNumber, the console number reader of both tools' dialogues, lives here
-// too. ComEndOnSignals makes Ctrl-C, SIGTERM and SIGHUP release the port and
-// end the program at once.
+// ComEndOnSignals makes Ctrl-C, SIGTERM and SIGHUP release the port and end
+// the program at once. The console side of both tools (ReadNumber, questions,
+// command line arguments) is in serial/console.h.
 #pragma once
 
 #include <cstddef>
@@ -24,16 +24,12 @@ inline constexpr int kComPortNameSize = 260;  // 259 characters and the terminat
 inline constexpr int kComNoChar = -1;
 inline constexpr int kComReadFailure = -2;
 inline constexpr int kEndOfText = 0x1A;        // Ctrl-Z
-inline constexpr int kConsoleLineSize = 256;   // 255 characters and the terminator
 
 // Settings, written before ComOpen. "COMn" names the n-th serial device
 // (/dev/ttyS(n-1)); any other name is a device path used unchanged.
 extern char comPortName[kComPortNameSize];
 extern int comSpeed;      // 9600, 19200, 38400, 57600, 115200 or 230400
 extern bool comEofMode;   // byte 0x1A ends the data
-
-// The console line shared by ReadNumber and the programs' text questions.
-extern char consoleLine[kConsoleLineSize];
 
 // Opens and configures the port; 1 on success (also when already open), 0 on failure.
 int ComOpen();
@@ -53,10 +49,6 @@ char* ComGetLine(char* buffer, int size, int* length = nullptr);
 // Sends text with every LF expanded to CR LF; returns the number of bytes
 // written (CR insertions included; fewer after a write time-out) or 0 on failure.
 int ComPutText(const char* text);
-
-// Reads one console line and returns its decimal number, or -1 for a negative
-// number or at end of input (then std::feof(stdin) is set).
-int ReadNumber();
 
 // 1 if bitsPerSecond is one of the offered line speeds, else 0.
 int IsComSpeed(long bitsPerSecond);

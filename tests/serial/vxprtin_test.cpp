@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -48,6 +49,25 @@ std::string DropOverwrittenCounts(const std::string& out) {
     }
     return kept;
 }
+
+// A reception under way: the program runs on the pseudo-terminal's slave and
+// has said "Please start print out.".
+struct ReceptionSession {
+    ReceptionSession() : program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")}) {
+        started = program.WaitForOutput("Please start print out.\n");
+    }
+    // Sends bytes as the analyzer and waits until the file holds `stored`.
+    bool SendAndWaitStored(std::string_view sent, const std::string& stored) {
+        pty.Send(sent);
+        return serial_testing::WaitForFile(dir.File("out.txt"), stored);
+    }
+    std::string Stored() const { return ReadFileBytes(dir.File("out.txt")); }
+
+    PtyPair pty;
+    TempDir dir;
+    ChildProgram program;
+    bool started = false;
+};
 
 std::string Finished(int count) {
     return kBanner + "Please start print out.\n\rRead lines : " + std::to_string(count) + "\nComplete.\n";
@@ -152,49 +172,40 @@ TEST(VxprtinTest, PortThatCannotBeOpened) {
 }
 
 TEST(VxprtinTest, HangUpMidReceptionKeepsTheLines) {
-    PtyPair pty;
-    TempDir dir;
-    ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
-    ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
-    pty.Send("one\r\ntwo\r\n");
-    ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\ntwo\r\n"));
-    pty.CloseMaster();
-    auto result = program.Finish();
+    ReceptionSession s;
+    ASSERT_TRUE(s.started);
+    ASSERT_TRUE(s.SendAndWaitStored("one\r\ntwo\r\n", "one\r\ntwo\r\n"));
+    s.pty.CloseMaster();
+    auto result = s.program.Finish();
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.starts_with(kBanner + "Please start print out.\n")) << result.out;
     EXPECT_TRUE(result.out.ends_with("\nCOM port read error.\n")) << result.out;
-    EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "one\r\ntwo\r\n");
+    EXPECT_EQ(s.Stored(), "one\r\ntwo\r\n");
 }
 
 TEST(VxprtinTest, EndingSignalKeepsTheLinesAndReleasesThePort) {
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signalNumber);
-        PtyPair pty;
-        TempDir dir;
-        ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
-        ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
-        pty.Send("one\r\ntwo\r\npart");
-        ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\ntwo\r\n"));
-        program.Signal(signalNumber);
-        auto result = program.Finish();
+        ReceptionSession s;
+        ASSERT_TRUE(s.started);
+        ASSERT_TRUE(s.SendAndWaitStored("one\r\ntwo\r\npart", "one\r\ntwo\r\n"));
+        s.program.Signal(signalNumber);
+        auto result = s.program.Finish();
         EXPECT_EQ(result.exitCode, 1) << "ended by the default action, not by the program";
-        EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "one\r\ntwo\r\n");
+        EXPECT_EQ(s.Stored(), "one\r\ntwo\r\n");
     }
 }
 
 TEST(VxprtinTest, CountIsShownWhenASecondHasPassed) {
-    PtyPair pty;
-    TempDir dir;
-    ChildProgram program(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
-    ASSERT_TRUE(program.WaitForOutput("Please start print out.\n"));
-    pty.Send("one\r\n");
-    ASSERT_TRUE(serial_testing::WaitForFile(dir.File("out.txt"), "one\r\n"));
+    ReceptionSession s;
+    ASSERT_TRUE(s.started);
+    ASSERT_TRUE(s.SendAndWaitStored("one\r\n", "one\r\n"));
     // Reception started before the first line was stored; one whole calendar
     // second after that the next line is due a display.
     std::time_t seen = std::time(nullptr);
     while (std::time(nullptr) < seen + 1) poll(nullptr, 0, 20);
-    pty.Send("two\r\n\x1A");
-    auto result = program.Finish();
+    s.pty.Send("two\r\n\x1A");
+    auto result = s.program.Finish();
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.out.ends_with("\rRead lines : 2\rRead lines : 2\nComplete.\n")) << result.out;
 }
