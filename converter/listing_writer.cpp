@@ -24,7 +24,9 @@ void SetListingDestination(std::FILE* file, bool isFile) {
 
 int CloseListingDestination() {
     if (listing.destination == nullptr) return 0;
-    int result = std::fflush(listing.destination) == 0 ? 0 : -1;
+    // A write that failed earlier leaves the stream's error mark even when the
+    // final flush has nothing left to write.
+    int result = std::fflush(listing.destination) == 0 && !std::ferror(listing.destination) ? 0 : -1;
     if (listing.ownsDestination && std::fclose(listing.destination) != 0) result = -1;
     listing.destination = nullptr;
     listing.ownsDestination = false;

@@ -22,7 +22,7 @@ extern ListingState listing;
 // Makes `file` the destination; `isFile` selects CR LF line ends and closing at the end.
 void SetListingDestination(std::FILE* file, bool isFile);
 // Flushes and, for a listing file, closes the destination. Returns 0, or -1 when
-// the final flush or close failed.
+// any write, the final flush or the close failed.
 int CloseListingDestination();
 
 int FinishPage();

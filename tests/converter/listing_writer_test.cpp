@@ -195,4 +195,16 @@ TEST_F(ListingWriter, ABufferedFailureShowsOnAWriteOrAtTheClose) {
     EXPECT_EQ(CloseListingDestination(), -1);
 }
 
+TEST_F(ListingWriter, AFailedWriteIsReportedAtTheCloseEvenWhenTheFinalFlushSucceeds) {
+    // A stream that refuses every write keeps nothing buffered, so its final
+    // flush has nothing to write and succeeds: only its error mark tells.
+    testing_support::WriteFileBytes(path_, "");
+    std::FILE* readOnly = std::fopen(path_.c_str(), "r");
+    ASSERT_NE(readOnly, nullptr);
+    SetListingDestination(readOnly, true);
+    EXPECT_EQ(PutChar('x'), -1);
+    EXPECT_EQ(CloseListingDestination(), -1);
+    EXPECT_EQ(listing.destination, nullptr);
+}
+
 }  // namespace
