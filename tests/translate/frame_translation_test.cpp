@@ -15,14 +15,15 @@
 #include "tests/support/run_program.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
+#include "tests/translate/translation_test_support.h"
 
 namespace {
 
 using capture::Unit;
 using testing_support::Crlf;
-
-// A timestamp record with time bytes 0A 1B 2C.
-constexpr CaptureRecord kStamp = 0x2C1B0A83;
+using translation_test::ConvertCapture;
+using translation_test::HexRun;
+using translation_test::kStamp;
 
 // ---- Lines from frames filled in by hand ----------------------------------------------
 
@@ -40,40 +41,19 @@ struct LineCase {
 
 class FrameLineTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetOptions();
-        stream_ = open_memstream(&buffer_, &size_);
-        ASSERT_NE(stream_, nullptr);
-        SetListingDestination(stream_, false);
-    }
-    void TearDown() override {
-        listing.destination = nullptr;
-        std::fclose(stream_);
-        std::free(buffer_);
-    }
+    void SetUp() override { ResetOptions(); }
     // The line that TranslateFrame writes for the case's frame.
     std::string Translate(const LineCase& c) {
         options.frameKind = c.frameKind;
         options.modulo128 = c.modulo128;
         options.columns = c.columns;
-        assembledFrame = AssembledFrame{};
-        assembledFrame.direction = c.direction;
-        assembledFrame.status = c.status;
-        assembledFrame.timestamp = c.timestamp;
-        for (int b : c.bytes) {
-            if (assembledFrame.count < kFrameUnitsMax)
-                assembledFrame.units[assembledFrame.count++] = Unit(static_cast<std::uint8_t>(b));
-        }
-        std::fflush(stream_);
-        const std::size_t before = size_;
-        EXPECT_EQ(TranslateFrame(assembledFrame), 0);
-        std::fflush(stream_);
-        return std::string(buffer_ + before, size_ - before);
+        const AssembledFrame& frame = translation_test::LoadFrame(c.direction, c.status, c.timestamp, c.bytes);
+        const std::size_t mark = out_.Mark();
+        EXPECT_EQ(TranslateFrame(frame), 0);
+        return out_.Since(mark);
     }
 
-    std::FILE* stream_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
+    translation_test::ListingCapture out_;
 };
 
 constexpr std::int8_t kSdlc = kFrameSdlc;
@@ -196,13 +176,9 @@ TEST_F(FrameLineTest, FrameWithoutALineGivesAnEmptyLine) {
 TEST_F(FrameLineTest, DataLimitsFor40And80And136Columns) {
     std::vector<int> sdlc = {0xC1, 0x10};
     std::vector<int> lapd = {0x00, 0x81, 0x00, 0x00};
-    std::string bytes;
     for (int i = 0; i < 60; ++i) {
         sdlc.push_back(i);
         lapd.push_back(i);
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", i);
-        bytes += hex;
     }
     const std::string sdlcHead = "SD:0A1B2C C1 INFO  0  1  0   G ";
     const std::string lapdHead = "SD:0A1B2C  0 64 0 INFO   0 0   0  G ";
@@ -214,10 +190,10 @@ TEST_F(FrameLineTest, DataLimitsFor40And80And136Columns) {
     for (Case k : {Case{40, 4, 1}, Case{80, 24, 21}, Case{136, 52, 49}}) {
         SCOPED_TRACE(k.columns);
         const std::string sdlcLine = Translate({"", kSdlc, 0, kFrameSd, sdlc, "", 1, kStamp, k.columns});
-        EXPECT_EQ(sdlcLine, sdlcHead + bytes.substr(0, 2 * k.sdlcBytes));
+        EXPECT_EQ(sdlcLine, sdlcHead + HexRun(0, k.sdlcBytes));
         EXPECT_LE(sdlcLine.size(), static_cast<std::size_t>(k.columns));
         const std::string lapdLine = Translate({"", kLapd, 1, kFrameSd, lapd, "", 1, kStamp, k.columns});
-        EXPECT_EQ(lapdLine, lapdHead + bytes.substr(0, 2 * k.lapdBytes));
+        EXPECT_EQ(lapdLine, lapdHead + HexRun(0, k.lapdBytes));
         EXPECT_LE(lapdLine.size(), static_cast<std::size_t>(k.columns));
     }
     // At 80 columns the SDLC line ends at column 78.
@@ -226,11 +202,9 @@ TEST_F(FrameLineTest, DataLimitsFor40And80And136Columns) {
 
 TEST_F(FrameLineTest, DecodeLinkLevelLeavesTheReaderAfterTheHeader) {
     options.frameKind = kFrameLapd;
-    assembledFrame = AssembledFrame{};
-    assembledFrame.direction = kFrameSd;
-    for (int b : {0x00, 0x81, 0x03, 0x08, 0x02}) assembledFrame.units[assembledFrame.count++] = Unit(static_cast<std::uint8_t>(b));
+    const AssembledFrame& frame = translation_test::LoadFrame(kFrameSd, 0, 0, {0x00, 0x81, 0x03, 0x08, 0x02});
     ResetFrameFields();
-    DecodeLinkLevel(assembledFrame);
+    DecodeLinkLevel(frame);
     EXPECT_EQ(frameFields.typeName, "UI");
     EXPECT_EQ(NextByte(), 0x08);  // the information field follows the control octet
 }
@@ -252,23 +226,11 @@ void Frame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8
 
 class FrameListingTest : public ::testing::Test {
 protected:
-    // Runs vx5cvt with `args` on the capture; returns the listing file.
-    std::string Convert(const capture::CaptureBuilder& b, std::vector<std::string> args) {
-        b.Write(dir_.File("cap.dt"));
-        args.push_back(dir_.File("cap.dt"));
-        args.push_back(dir_.File("out.txt"));
-        const auto r = testing_support::RunProgram(VX5CVT_PATH, args);
-        EXPECT_EQ(r.exitCode, 0) << r.out;
-        EXPECT_NE(r.out.find("Convert start.\nComplete.\n"), std::string::npos) << r.out;
-        return testing_support::ReadFileBytes(dir_.File("out.txt"));
-    }
     static capture::CaptureBuilder Hdlc() {
         capture::CaptureBuilder b;
         b.Mode(2);
         return b;
     }
-
-    testing_support::TempDir dir_;
 };
 
 TEST_F(FrameListingTest, TheFourExampleLines) {
@@ -293,17 +255,17 @@ TEST_F(FrameListingTest, TheFourExampleLines) {
         for (std::uint8_t x : c.bytes) b.Sd(x);
         b.Sd(0x00, 2);  // status 1
         b.Sd(0x7E, 11);
-        EXPECT_EQ(Convert(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
+        EXPECT_EQ(ConvertCapture(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
     }
 }
 
 TEST_F(FrameListingTest, LapdHeadingFollowsTheColumns) {
     auto b = Hdlc();
     Frame(b, false, {0x00, 0x81, 0x0A, 0x06, 0x08, 0x09});
-    EXPECT_EQ(Convert(b, {"-f4", "-n", "-C40"}),
+    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 08\n"));
-    EXPECT_EQ(Convert(b, {"-f4", "-n", "-C136"}),
+    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C136"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 0809\n"));
 }
@@ -319,13 +281,8 @@ TEST_F(FrameListingTest, EndMarksAndLongFrames) {
     for (int i = 0; i < 68; ++i) b.Sd(static_cast<std::uint8_t>(i));
     b.Sd(0x7E, 12);
     Frame(b, true, {0x06, 0x73});
-    std::string wide = "SD:       05 INFO  0  0  0  SF ";
-    for (int i = 0; i < 52; ++i) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", i);
-        wide += hex;
-    }
-    EXPECT_EQ(Convert(b, {"-f2", "-n", "-C136"}),
+    const std::string wide = "SD:       05 INFO  0  0  0  SF " + HexRun(0, 52);
+    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", "-C136"}),
               Crlf(std::string(kTitle) + kHdlcHeading +
                    "SD:       01 SABM     1        \n"
                    "RD:       02 UA       1      E \n"
@@ -342,7 +299,7 @@ TEST_F(FrameListingTest, BothDirectionsStartingInOneRecord) {
     b.Data(Unit(0x3F), Unit(0x73));
     b.Data(Unit(0x7E, 11), Unit(0x7E, 11));
     Frame(b, false, {0x03, 0x3F});
-    EXPECT_EQ(Convert(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
+    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
                                               "SD:       01 SABM     1        \n"
                                               "RD:       02 UA       1        \n"
                                               "SD:       03 SABM     1      G \n"));
@@ -372,7 +329,7 @@ TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     };
     for (const DataLineCase& c : cases) {
         SCOPED_TRACE(c.flag);
-        EXPECT_EQ(Convert(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
     }
 }
 
@@ -401,14 +358,14 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     };
     for (const DataLineCase& c : cases) {
         SCOPED_TRACE(c.flag);
-        EXPECT_EQ(Convert(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
     }
 }
 
 TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
     auto b = Hdlc();
     Frame(b, false, {0x03, 0x3F});
-    const std::string listingText = Convert(b, {"-f2"});
+    const std::string listingText = ConvertCapture(b, {"-f2"});
     const std::string title = Crlf(kTitle);
     const std::string tail = Crlf(std::string(kHdlcHeading) + "SD:       03 SABM     1      G \n");
     ASSERT_GT(listingText.size(), title.size() + tail.size());
@@ -422,7 +379,7 @@ TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
 TEST_F(FrameListingTest, CaptureWithoutFrames) {
     auto b = Hdlc();
     b.SdText("abc");
-    EXPECT_EQ(Convert(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
+    EXPECT_EQ(ConvertCapture(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
 }
 
 }  // namespace

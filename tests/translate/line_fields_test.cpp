@@ -13,6 +13,7 @@
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
+#include "tests/translate/translation_test_support.h"
 
 namespace {
 
@@ -37,28 +38,7 @@ constexpr CaptureRecord Stamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
 // The text appended to the line so far.
 std::string Line() { return std::string(lineBuilder.text, static_cast<std::size_t>(lineBuilder.position)); }
 
-// Collects what the listing writer writes, in memory.
-class ListingCapture {
-public:
-    ListingCapture() {
-        file_ = open_memstream(&data_, &size_);
-        SetListingDestination(file_, false);
-    }
-    ~ListingCapture() {
-        listing.destination = nullptr;
-        std::fclose(file_);
-        std::free(data_);
-    }
-    std::string Text() {
-        std::fflush(file_);
-        return std::string(data_, size_);
-    }
-
-private:
-    std::FILE* file_ = nullptr;
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-};
+using translation_test::ListingCapture;
 
 class LineFieldsTest : public ::testing::Test {
 protected:

@@ -16,25 +16,14 @@
 #include "tests/support/run_program.h"
 #include "translate/line_fields.h"
 #include "translate/packet_translation.h"
+#include "tests/translate/translation_test_support.h"
 
 namespace {
 
-using capture::Unit;
 using testing_support::Crlf;
-
-// A timestamp record with time bytes 0A 1B 2C.
-constexpr CaptureRecord kStamp = 0x2C1B0A83;
-
-// "%02X" of 0, 1, 2, ... as one string.
-std::string HexRun(int count) {
-    std::string out;
-    for (int i = 0; i < count; ++i) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", i & 0xFF);
-        out += hex;
-    }
-    return out;
-}
+using translation_test::ConvertCapture;
+using translation_test::HexRun;
+using translation_test::kStamp;
 
 // ---- Lines from frames filled in by hand ----------------------------------------------
 
@@ -52,14 +41,6 @@ protected:
         options.frameKind = kFrameLapb;
         options.modulo128 = 0;
         options.packetKind = kPacketX25;
-        stream_ = open_memstream(&buffer_, &size_);
-        ASSERT_NE(stream_, nullptr);
-        SetListingDestination(stream_, false);
-    }
-    void TearDown() override {
-        listing.destination = nullptr;
-        std::fclose(stream_);
-        std::free(buffer_);
     }
     void UseLapd() {
         options.frameKind = kFrameLapd;
@@ -68,19 +49,10 @@ protected:
     }
     // The line that TranslatePacket writes for a frame of `bytes` (status 1, time 0A1B2C).
     std::string Translate(std::uint8_t direction, const std::vector<int>& bytes, std::uint8_t status = 1) {
-        assembledFrame = AssembledFrame{};
-        assembledFrame.direction = direction;
-        assembledFrame.status = status;
-        assembledFrame.timestamp = kStamp;
-        for (int b : bytes) {
-            if (assembledFrame.count < kFrameUnitsMax)
-                assembledFrame.units[assembledFrame.count++] = Unit(static_cast<std::uint8_t>(b));
-        }
-        std::fflush(stream_);
-        const std::size_t before = size_;
-        EXPECT_EQ(TranslatePacket(assembledFrame), 0);
-        std::fflush(stream_);
-        return std::string(buffer_ + before, size_ - before);
+        const AssembledFrame& frame = translation_test::LoadFrame(direction, status, kStamp, bytes);
+        const std::size_t mark = out_.Mark();
+        EXPECT_EQ(TranslatePacket(frame), 0);
+        return out_.Since(mark);
     }
     void Check(std::initializer_list<PacketCase> cases) {
         for (const PacketCase& c : cases) {
@@ -89,9 +61,7 @@ protected:
         }
     }
 
-    std::FILE* stream_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
+    translation_test::ListingCapture out_;
 };
 
 // `packet` behind the link header of an I frame.
@@ -263,11 +233,11 @@ TEST_F(PacketLineTest, DataLimitsFollowTheColumns) {
         options.modulo128 = 0;
         options.packetKind = kPacketX25;
         const std::string x25Line = Translate(kFrameSd, x25);
-        EXPECT_EQ(x25Line, x25Head + HexRun(k.x25Bytes));
+        EXPECT_EQ(x25Line, x25Head + HexRun(0, k.x25Bytes));
         EXPECT_LE(x25Line.size(), static_cast<std::size_t>(k.columns));
         UseLapd();
         const std::string lapdLine = Translate(kFrameSd, lapd);
-        EXPECT_EQ(lapdLine, lapdHead + HexRun(k.lapdBytes));
+        EXPECT_EQ(lapdLine, lapdHead + HexRun(0, k.lapdBytes));
         EXPECT_LE(lapdLine.size(), static_cast<std::size_t>(k.columns));
     }
 }
@@ -327,23 +297,11 @@ protected:
         unit(0x00, 2);
         unit(0x7E, 11);
     }
-    // Runs vx5cvt with `args` on the capture; returns the listing file.
-    std::string Convert(const capture::CaptureBuilder& b, std::vector<std::string> args) {
-        b.Write(dir_.File("cap.dt"));
-        args.push_back(dir_.File("cap.dt"));
-        args.push_back(dir_.File("out.txt"));
-        const auto r = testing_support::RunProgram(VX5CVT_PATH, args);
-        EXPECT_EQ(r.exitCode, 0) << r.out;
-        EXPECT_NE(r.out.find("Convert start.\nComplete.\n"), std::string::npos) << r.out;
-        return testing_support::ReadFileBytes(dir_.File("out.txt"));
-    }
     static capture::CaptureBuilder Hdlc() {
         capture::CaptureBuilder b;
         b.Mode(2).FrameTimestamp(true);
         return b;
     }
-
-    testing_support::TempDir dir_;
 };
 
 TEST_F(PacketListingTest, TheX25ExampleLines) {
@@ -351,7 +309,7 @@ TEST_F(PacketListingTest, TheX25ExampleLines) {
     Frame(b, false, {0x01, 0x00, 0x10, 0x01, 0x22, 0x41, 0x42});
     Frame(b, false, {0x01, 0x02, 0x10, 0x01, 0x0B});
     Frame(b, true, {0x01, 0x01});
-    EXPECT_EQ(Convert(b, {"-f20", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
                                                "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
                                                "SD:0A1B2C  0   1  CR                  G \n"
                                                "RD:0A1B2C [RR   ]                     G\n"));
@@ -365,9 +323,9 @@ TEST_F(PacketListingTest, TheLapdExampleLines) {
     const std::string lines = "SD:0A1B2C [SABME]              G\n"
                               "SD:0A1B2C 08 SETUP     0 01    G A1\n"
                               "RD:0A1B2C 08 CONN      1 0123  G \n";
-    EXPECT_EQ(Convert(b, {"-f41", "-n"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
+    EXPECT_EQ(ConvertCapture(b, {"-f41", "-n"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
     // The LAPD heading is the same for every width.
-    EXPECT_EQ(Convert(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
+    EXPECT_EQ(ConvertCapture(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
 }
 
 TEST_F(PacketListingTest, X25HeadingAndDataFollowTheColumns) {
@@ -375,11 +333,11 @@ TEST_F(PacketListingTest, X25HeadingAndDataFollowTheColumns) {
     Frame(b, false, {0x01, 0x00, 0x10, 0x01, 0x22, 0x41, 0x42});
     Frame(b, true, {0x01, 0x01});
     // At 40 columns neither the heading nor the line has DATA.
-    EXPECT_EQ(Convert(b, {"-f20", "-n", "-C40"}),
+    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM   GN  CN P-TYPE PS  PR M Q D FC\n" +
                    "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"
                    "RD:0A1B2C [RR   ]                     G\n"));
-    EXPECT_EQ(Convert(b, {"-f20", "-n", "-C136"}), Crlf(std::string(kTitle) + kX25Heading +
+    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n", "-C136"}), Crlf(std::string(kTitle) + kX25Heading +
                                                         "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
                                                         "RD:0A1B2C [RR   ]                     G\n"));
 }
@@ -388,13 +346,13 @@ TEST_F(PacketListingTest, SdlcUiFramesAndModulo128) {
     auto b = Hdlc();
     Frame(b, false, {0xC1, 0x03, 0x20, 0x05, 0x0A, 0x0C, 0x99});  // UI: mod 128 data packet
     Frame(b, true, {0xC1, 0x73});                                 // UA: link line
-    EXPECT_EQ(Convert(b, {"-f00", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+    EXPECT_EQ(ConvertCapture(b, {"-f00", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
                                                "SD:0A1B2C  0   5  DT     5   6 0 0 0  G 99\n"
                                                "RD:0A1B2C [UA   ]                     G\n"));
     // LAPB modulo 128: the packet header follows the second control octet.
     auto m = Hdlc();
     Frame(m, false, {0x01, 0x02, 0x04, 0x10, 0x01, 0x22});
-    EXPECT_EQ(Convert(m, {"-f30", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+    EXPECT_EQ(ConvertCapture(m, {"-f30", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
                                                "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"));
 }
 

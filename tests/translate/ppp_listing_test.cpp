@@ -8,6 +8,7 @@
 
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
+#include "tests/translate/translation_test_support.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ using testing_support::Crlf;
 using testing_support::ReadFileBytes;
 using testing_support::RunProgram;
 using testing_support::TempDir;
+using translation_test::ConvertCapture;
+using translation_test::HexRun;
 
 const std::string kTranslationTop = "        ** PPP CONVERSION **\n";
 const std::string kTranslationHeading = "     TM   PROTOCOL CODE      ID DATA\n";
@@ -46,18 +49,6 @@ void Frame(CaptureBuilder& b, bool rd, std::initializer_list<int> octets, std::u
     rd ? b.Rd(0x7E) : b.Sd(0x7E);
 }
 
-// Runs vx5cvt with `args` (the capture and listing names are appended) and returns the listing.
-std::string Convert(const CaptureBuilder& b, std::vector<std::string> args) {
-    TempDir dir;
-    b.Write(dir.File("ppp.dt"));
-    args.push_back(dir.File("ppp.dt"));
-    args.push_back(dir.File("ppp.txt"));
-    const auto r = RunProgram(VX5CVT_PATH, args);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("Complete.\n"), std::string::npos) << r.out;
-    return ReadFileBytes(dir.File("ppp.txt"));
-}
-
 // Runs vx5cvt without arguments and answers the dialogue: Translate, SD & RD,
 // then `frameType` (1 PPP translation, 2 frame dump).
 std::string ConvertByDialogue(const CaptureBuilder& b, int frameType) {
@@ -83,7 +74,7 @@ CaptureBuilder ExampleCapture() {
 }
 
 TEST(PppListing, ExampleLinesFromTheCommandLine) {
-    EXPECT_EQ(Convert(ExampleCapture(), {"-f", "-n"}),
+    EXPECT_EQ(ConvertCapture(ExampleCapture(), {"-f", "-n"}),
               Crlf(kTranslationTop + kTranslationHeading +
                    "SD:0A1B2C LCP      CONF-REQ   5 000A0506\n"
                    "RD:0A1B2C IP       45         0 0054\n"
@@ -124,7 +115,7 @@ TEST(PppListing, FramesEndAtTheFlagOfTheirOwnLine) {
     b.Timestamp(0x0A, 0x1B, 0x2E, false, true).Sd(0x7E).Sd(0x7E).Sd(0x44);
     // A frame that runs to the end of the capture.
     b.Timestamp(0x0A, 0x1B, 0x2F, true, true).Rd(0xC0).Rd(0x21).Rd(0x05);
-    EXPECT_EQ(Convert(b, {"-f", "-n"}), Crlf(kTranslationTop + kTranslationHeading +
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n"}), Crlf(kTranslationTop + kTranslationHeading +
                                              "SD:0A1B2C LCP      ECHO-REQ   1 \n"
                                              "RD:0A1B2D IP       45           \n"
                                              "SD:0A1B2E 7E                    \n"
@@ -143,9 +134,9 @@ TEST(PppListing, EachFrameOfTheChosenLineOnce) {
     const std::string c = "SD:0A1B03 LCP      CONF-ACK  12 \n";
     const std::string d = "RD:0A1B04 LCP      CONF-ACK  13 \n";
     const std::string top = kTranslationTop + kTranslationHeading;
-    EXPECT_EQ(Convert(b, {"-f", "-n"}), Crlf(top + a + bLine + c + d));
-    EXPECT_EQ(Convert(b, {"-f", "-n", "-d1"}), Crlf(top + a + c));
-    EXPECT_EQ(Convert(b, {"-f", "-n", "-d2"}), Crlf(top + bLine + d));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n"}), Crlf(top + a + bLine + c + d));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n", "-d1"}), Crlf(top + a + c));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n", "-d2"}), Crlf(top + bLine + d));
 
     // The same with the capture opening on data before the first timestamp,
     // and with two frames of the left-out line in a row.
@@ -157,9 +148,9 @@ TEST(PppListing, EachFrameOfTheChosenLineOnce) {
     Frame(late, false, {0xC0, 0x21, 0x02, 0x0C}, 0x03);
     const std::string d2 = "RD:0A1B04 LCP      CONF-ACK  13 \n";
     const std::string c2 = "SD:0A1B03 LCP      CONF-ACK  12 \n";
-    EXPECT_EQ(Convert(late, {"-f", "-n"}), Crlf(top + a + bLine + d2 + c2));
-    EXPECT_EQ(Convert(late, {"-f", "-n", "-d1"}), Crlf(top + a + c2));
-    EXPECT_EQ(Convert(late, {"-f", "-n", "-d2"}), Crlf(top + bLine + d2));
+    EXPECT_EQ(ConvertCapture(late, {"-f", "-n"}), Crlf(top + a + bLine + d2 + c2));
+    EXPECT_EQ(ConvertCapture(late, {"-f", "-n", "-d1"}), Crlf(top + a + c2));
+    EXPECT_EQ(ConvertCapture(late, {"-f", "-n", "-d2"}), Crlf(top + bLine + d2));
 }
 
 TEST(PppListing, DataLimitsFromTheCommandLine) {
@@ -170,25 +161,17 @@ TEST(PppListing, DataLimitsFromTheCommandLine) {
     for (int o : octets) b.Sd(static_cast<std::uint8_t>(o));
     b.Sd(0x7E);
     // 66 octets on the line: the frame holds the first 64, so 58 after the header.
-    auto line = [](int bytes) {
-        std::string s = "SD:0A1B2C IP       45         0 ";
-        char hex[3];
-        for (int i = 0; i < bytes; ++i) {
-            std::snprintf(hex, sizeof hex, "%02X", i);
-            s += hex;
-        }
-        return s + "\n";
-    };
+    auto line = [](int bytes) { return "SD:0A1B2C IP       45         0 " + HexRun(0, bytes) + "\n"; };
     const std::string top = kTranslationTop + kTranslationHeading;
-    EXPECT_EQ(Convert(b, {"-f", "-n", "-C40"}), Crlf(top + line(3)));
-    EXPECT_EQ(Convert(b, {"-f", "-n", "-C80"}), Crlf(top + line(23)));
-    EXPECT_EQ(Convert(b, {"-f", "-n", "-C136"}), Crlf(top + line(51)));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n", "-C40"}), Crlf(top + line(3)));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n", "-C80"}), Crlf(top + line(23)));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n", "-C136"}), Crlf(top + line(51)));
 }
 
 TEST(PppListing, CaptureWithoutFrames) {
     CaptureBuilder b = PppCapture();
     b.Sd(0x41).Rd(0x42).Idle(5);
-    EXPECT_EQ(Convert(b, {"-f", "-n"}), Crlf(kTranslationTop + kTranslationHeading));
+    EXPECT_EQ(ConvertCapture(b, {"-f", "-n"}), Crlf(kTranslationTop + kTranslationHeading));
     EXPECT_EQ(ConvertByDialogue(b, 2), Crlf(kDumpTop + kBox + kDumpHeading));
 }
 

@@ -12,11 +12,12 @@
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
 #include "translate/ppp_translation.h"
+#include "tests/translate/translation_test_support.h"
 
 namespace {
 
-// A frame timestamp with time bytes 0A 1B 2C.
-constexpr CaptureRecord kStamp = 0x2C1B0A83;
+using translation_test::HexRun;
+using translation_test::kStamp;
 
 struct Frame {
     std::vector<DataUnit> units;
@@ -45,52 +46,26 @@ const AssembledFrame& Load(const Frame& f) {
 // Collects what the listing writer receives.
 class PppLineTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetOptions();
-        stream_ = open_memstream(&buffer_, &size_);
-        ASSERT_NE(stream_, nullptr);
-        SetListingDestination(stream_, false);
-    }
-    void TearDown() override {
-        listing.destination = nullptr;
-        std::fclose(stream_);
-        std::free(buffer_);
-    }
-    std::string Written() {
-        std::fflush(stream_);
-        return std::string(buffer_, size_);
-    }
+    void SetUp() override { ResetOptions(); }
     // The translation line of a frame, as written.
     std::string Translate(const Frame& f) {
         ResetFrameFields();
         DecodePppFrame(Load(f));
-        const std::size_t before = (std::fflush(stream_), size_);
+        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppLine(), 0);
-        return Written().substr(before);
+        return out_.Since(mark);
     }
     std::string Dump(const Frame& f) {
         ResetFrameFields();
         SetupFrame(Load(f), false);
-        const std::size_t before = (std::fflush(stream_), size_);
+        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppDumpLine(), 0);
-        return Written().substr(before);
+        return out_.Since(mark);
     }
 
 private:
-    std::FILE* stream_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
+    translation_test::ListingCapture out_;
 };
-
-std::string HexRun(int first, int count) {
-    std::string s;
-    char hex[3];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(hex, sizeof hex, "%02X", (first + i) & 0xFF);
-        s += hex;
-    }
-    return s;
-}
 
 }  // namespace
 
