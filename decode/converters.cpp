@@ -119,7 +119,11 @@ void Idle(Converter& cv, DataUnit unit) {
     }
 }
 
-void Text(Converter& cv, DataUnit unit) {
+// A unit inside a block, normal or transparent: a status marker re-arms the
+// text cell; STX and ITB go on with the block, ETX and ETB end it; any other
+// character is text. In transparent text the controls come after a DLE and
+// are shown with it, and a doubled DLE is a data byte of the text.
+void BlockUnit(Converter& cv, DataUnit unit, bool transparent) {
     if (IsMarker(unit)) {
         cv.dashPending = true;
         EmitUnit(cv, unit);
@@ -127,24 +131,29 @@ void Text(Converter& cv, DataUnit unit) {
     }
     const int c = DataByte(unit);
     const ControlChars& k = *cv.chars;
+    std::uint8_t cell = 0;
+    bool endsBlock = false;
     if (c == k.stx) {
-        cv.dashPending = true;
-        EmitCell(cv, kCellStx);
+        cell = kCellStx;
     } else if (c == k.itb) {
-        cv.dashPending = true;
-        EmitCell(cv, kCellItb);
+        cell = kCellItb;
     } else if (c == k.etx) {
-        cv.dashPending = false;
-        EmitCell(cv, kCellEtx);
-        cv.state = Idle;
+        cell = kCellEtx;
+        endsBlock = true;
     } else if (c == k.etb) {
-        cv.dashPending = false;
-        EmitCell(cv, kCellEtb);
-        cv.state = Idle;
+        cell = kCellEtb;
+        endsBlock = true;
     } else {
         EmitTextOnce(cv);
+        return;
     }
+    cv.dashPending = !endsBlock;
+    if (transparent) EmitCell(cv, kCellDle);
+    EmitCell(cv, cell);
+    if (endsBlock) cv.state = Idle;
 }
+
+void Text(Converter& cv, DataUnit unit) { BlockUnit(cv, unit, false); }
 
 void AfterStx(Converter& cv, DataUnit unit) {
     cv.dashPending = true;
@@ -209,31 +218,7 @@ void Transparent(Converter& cv, DataUnit unit) {
 
 void TransparentDle(Converter& cv, DataUnit unit) {
     cv.state = Transparent;
-    if (IsMarker(unit)) {
-        cv.dashPending = true;
-        EmitUnit(cv, unit);
-        return;
-    }
-    const int c = DataByte(unit);
-    const ControlChars& k = *cv.chars;
-    if (c == k.stx) {
-        cv.dashPending = true;
-        EmitCells(cv, kCellDle, kCellStx);
-    } else if (c == k.itb) {
-        cv.dashPending = true;
-        EmitCells(cv, kCellDle, kCellItb);
-    } else if (c == k.etx) {
-        cv.dashPending = false;
-        EmitCells(cv, kCellDle, kCellEtx);
-        cv.state = Idle;
-    } else if (c == k.etb) {
-        cv.dashPending = false;
-        EmitCells(cv, kCellDle, kCellEtb);
-        cv.state = Idle;
-    } else {
-        // A doubled DLE is a data byte of the transparent text.
-        EmitTextOnce(cv);
-    }
+    BlockUnit(cv, unit, true);
 }
 
 // The family of a code: 0, 3, 4 ASCII; 1, 2 EBCDIC; 7 TRANSC; others none.
