@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
 
@@ -11,24 +12,8 @@ namespace {
 
 using capture::CaptureBuilder;
 using testing_support::Crlf;
-using testing_support::RunProgram;
-using testing_support::TempDir;
 
 const std::string kStars = "**************************************\n";
-
-// Runs vx5cvt on the capture with `options` and returns the listing file.
-std::string Convert(const CaptureBuilder& b, const std::vector<std::string>& options) {
-    TempDir dir;
-    b.Write(dir.File("capture.dt"));
-    std::vector<std::string> args = options;
-    args.push_back(dir.File("capture.dt"));
-    args.push_back(dir.File("listing.txt"));
-    const auto r = RunProgram(VX5CVT_PATH, args);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("Convert start.\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Complete.\n"), std::string::npos) << r.out;
-    return testing_support::ReadFileBytes(dir.File("listing.txt"));
-}
 
 void ExpectStartsWith(const std::string& text, const std::string& start) {
     EXPECT_EQ(text.substr(0, start.size()), start) << "whole listing:\n" << text;
@@ -37,7 +22,7 @@ void ExpectStartsWith(const std::string& text, const std::string& start) {
 TEST(ConditionsHeaderEndToEnd, AsyncDump) {
     CaptureBuilder b;
     b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
-    ExpectStartsWith(Convert(b, {}), Crlf(kStars +
+    ExpectStartsWith(ConvertToListing(b, {}), Crlf(kStars +
                                           "* MODE    : ASYNC   CHAR BIT: 8      *\n"
                                           "* S-SPEED : 9600    PARITY  : NONE   *\n"
                                           "* R-SPEED : 9600    STOP BIT: 1      *\n"
@@ -49,7 +34,7 @@ TEST(ConditionsHeaderEndToEnd, SyncTranslateFormatDump) {
     CaptureBuilder b;
     b.Mode(1).SendSpeed(480000).ReceiveSpeed(24000).CharBits(3).Parity(1).StopBitsOrClock(1).Code(1).Check(3);
     b.SdText("\x32\x32\x02" "AB");
-    ExpectStartsWith(Convert(b, {"-f"}), Crlf(kStars +
+    ExpectStartsWith(ConvertToListing(b, {"-f"}), Crlf(kStars +
                                               "* MODE    : SYNC    CHAR BIT: 8      *\n"
                                               "* S-SPEED : 48000   PARITY  : ODD    *\n"
                                               "* R-SPEED : 2400    CLOCK   : ST2    *\n"
@@ -61,7 +46,7 @@ TEST(ConditionsHeaderEndToEnd, HdlcFrameTranslation) {
     CaptureBuilder b;
     b.Mode(2).SendSpeed(640000).ReceiveSpeed(15440000).CharBits(3).StopBitsOrClock(2).Check(1).SdAddress(0x01);
     b.SdFrame({0x01, 0x3F}).RdFrame({0x03, 0x73});
-    ExpectStartsWith(Convert(b, {"-f"}), Crlf("        ** FRAME CONVERSION **\n" + kStars +
+    ExpectStartsWith(ConvertToListing(b, {"-f"}), Crlf("        ** FRAME CONVERSION **\n" + kStars +
                                               "* MODE    : HDLC    CHAR BIT: 8      *\n"
                                               "* S-SPEED : 64000   PARITY  : NONE   *\n"
                                               "* R-SPEED : 1.544M  CLOCK   : RT     *\n"
@@ -74,7 +59,7 @@ TEST(ConditionsHeaderEndToEnd, PppTranslation) {
     CaptureBuilder b;
     b.Mode(3).SendSpeed(1152000).ReceiveSpeed(1152000).Code(10).FrameTimestamp(true);
     b.Timestamp(0, 0, 1, false, true).SdFrame({0xFF, 0x03, 0xC0, 0x21, 0x01, 0x01, 0x00, 0x04});
-    ExpectStartsWith(Convert(b, {"-f"}), Crlf("        ** PPP CONVERSION **\n" + kStars +
+    ExpectStartsWith(ConvertToListing(b, {"-f"}), Crlf("        ** PPP CONVERSION **\n" + kStars +
                                               "* MODE    : PPP                      *\n"
                                               "* S-SPEED : 115.2k                   *\n"
                                               "* R-SPEED : 115.2k                   *\n"
@@ -85,7 +70,7 @@ TEST(ConditionsHeaderEndToEnd, PppTranslation) {
 TEST(ConditionsHeaderEndToEnd, NoGuideLeavesTheBoxOut) {
     CaptureBuilder b;
     b.Mode(2).SdAddress(0x01).SdFrame({0x01, 0x3F});
-    const std::string text = Convert(b, {"-f", "-n"});
+    const std::string text = ConvertToListing(b, {"-f", "-n"});
     ExpectStartsWith(text, Crlf("        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n"));
     EXPECT_EQ(text.find("***"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
 
@@ -39,19 +40,6 @@ CaptureBuilder Async() {
 std::string Pad(const std::string& text, std::size_t width) { return text + std::string(width - text.size(), ' '); }
 // A row of a 14-column block (-C40): 3 + 2 x 14 characters and the line end.
 std::string Row40(const std::string& text) { return Pad(text, 31) + "\n"; }
-
-// Runs vx5cvt on the capture with `options` and returns the listing file.
-std::string Convert(const CaptureBuilder& b, const std::vector<std::string>& options) {
-    TempDir dir;
-    b.Write(dir.File("capture.dt"));
-    std::vector<std::string> args = options;
-    args.push_back(dir.File("capture.dt"));
-    args.push_back(dir.File("listing.txt"));
-    const auto r = RunProgram(VX5CVT_PATH, args);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("Complete.\n"), std::string::npos) << r.out;
-    return testing_support::ReadFileBytes(dir.File("listing.txt"));
-}
 
 // "Hi" on SD, "OK" on RD, an idle of 12, CR on SD with LF on RD, a timestamp.
 CaptureBuilder MixedTraffic() {
@@ -92,7 +80,7 @@ TEST(DumpListings, RowsForEveryDataLineAndCodeFilter) {
         SCOPED_TRACE(c.options[0] + c.options[1]);
         std::vector<std::string> options = c.options;
         options.push_back("-C40");
-        EXPECT_EQ(Convert(MixedTraffic(), options), Crlf(kAsyncHeader + c.rows + "\n"));
+        EXPECT_EQ(ConvertToListing(MixedTraffic(), options), Crlf(kAsyncHeader + c.rows + "\n"));
     }
 }
 
@@ -102,7 +90,7 @@ TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
     const std::string hex = "546865207175696" "36B2062726F776E20666F78206A756D7073206F766572";
     const std::string chars = " T h e   q u i c k   b r o w n   f o x   j u m p s   o v e r";
 
-    EXPECT_EQ(Convert(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
                                                 "SD:54686520717569636B2062726F77\n"
                                                 "    T h e   q u i c k   b r o w\n"
                                                 "\n" +
@@ -110,17 +98,17 @@ TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
                                                 "    n   f o x   j u m p s   o v\n"
                                                 "\n" +
                                                 Row40("SD:6572") + Row40("    e r") + "\n"));
-    EXPECT_EQ(Convert(b, {"-d1", "-C80"}), Crlf(kAsyncHeader + "SD:" + hex.substr(0, 56) + "\n" + "   " +
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C80"}), Crlf(kAsyncHeader + "SD:" + hex.substr(0, 56) + "\n" + "   " +
                                                 chars.substr(0, 56) + "\n\n" + "SD:" + Pad(hex.substr(56), 56) +
                                                 "\n" + "   " + Pad(chars.substr(56), 56) + "\n\n"));
-    EXPECT_EQ(Convert(b, {"-d1", "-C136"}),
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C136"}),
               Crlf(kAsyncHeader + "SD:" + Pad(hex, 112) + "\n" + "   " + Pad(chars, 112) + "\n\n"));
 }
 
 TEST(DumpListings, MarkersContinueInTheNextBlock) {
     CaptureBuilder b = Async();
     b.SdText("abcdefghijkl").Idle(10000).SdText("mnopqrstuv").Timestamp(0x12, 0x34, 0x56).Sd('w');
-    EXPECT_EQ(Convert(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
                                                 "SD:6162636465666768696A6B6C[ ID\n"
                                                 "    a b c d e f g h i j k l[ OV\n"
                                                 "\n" +
@@ -129,7 +117,7 @@ TEST(DumpListings, MarkersContinueInTheNextBlock) {
                                                 "\n" +
                                                 Row40("SD:SP ]77") + Row40("   456] w") + "\n"));
     // Without idle and timestamp markers only the data remains.
-    EXPECT_EQ(Convert(b, {"-d1", "-C40", "-i"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-i"}), Crlf(kAsyncHeader +
                                                       "SD:6162636465666768696A6B6C6D6E\n"
                                                       "    a b c d e f g h i j k l m n\n"
                                                       "\n" +
@@ -138,7 +126,7 @@ TEST(DumpListings, MarkersContinueInTheNextBlock) {
 }
 
 TEST(DumpListings, NoGuideLeavesOutBoxLeadsAndEmptyLines) {
-    EXPECT_EQ(Convert(MixedTraffic(), {"-C40", "-n"}), Crlf("4869 - -[ IDLE ]0D[ TMSP ]  \n"
+    EXPECT_EQ(ConvertToListing(MixedTraffic(), {"-C40", "-n"}), Crlf("4869 - -[ IDLE ]0D[ TMSP ]  \n"
                                                              " H i    [ 0012 ]CR[123456]  \n"
                                                              " - -4F4B        0A          \n"
                                                              "     O K        LF          \n"));
@@ -146,7 +134,7 @@ TEST(DumpListings, NoGuideLeavesOutBoxLeadsAndEmptyLines) {
 
 TEST(DumpListings, EmptyRecordAreaGivesOneBlankBlock) {
     const std::string blanks(56, ' ');
-    EXPECT_EQ(Convert(Async(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
+    EXPECT_EQ(ConvertToListing(Async(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
                                          blanks + "\n" + "   " + blanks + "\n\n"));
 }
 
@@ -154,11 +142,11 @@ TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
     // EBCD shows nothing for a byte above 0x3F; "(HEX)" has no tables and shows hex.
     CaptureBuilder ebcd = Async();
     ebcd.Code(6).Sd(0x40).Sd(0x02);
-    EXPECT_EQ(Convert(ebcd, {"-d1", "-C40", "-n"}), Crlf("4002                        \n"
+    EXPECT_EQ(ConvertToListing(ebcd, {"-d1", "-C40", "-n"}), Crlf("4002                        \n"
                                                          "   @                        \n"));
     CaptureBuilder hex = Async();
     hex.Code(10).Sd(0x41).Sd(0xFE, 1);
-    EXPECT_EQ(Convert(hex, {"-d1", "-C40", "-n"}), Crlf("41FE                        \n"
+    EXPECT_EQ(ConvertToListing(hex, {"-d1", "-C40", "-n"}), Crlf("41FE                        \n"
                                                         "41FE                        \n"));
 }
 
@@ -167,7 +155,7 @@ TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
     CaptureBuilder b = Async();
     b.LineStateRecorded(true).Sd('A').LineState(0x01, 0x03).Rd('B').Idle(5);
     const std::string tail(14, ' ');
-    EXPECT_EQ(Convert(b, {"-l", "-C40"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-l", "-C40"}), Crlf(kAsyncHeader +
                                                "SD:41   -[ IDLE ]" + tail + "\n" +
                                                "    A    [ 0005 ]" + tail + "\n" +
                                                "RD: -  42        " + tail + "\n" +
@@ -183,7 +171,7 @@ TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
 TEST(DumpListings, LineStateChartFindsTheStateBackwardInALaterBlock) {
     CaptureBuilder b = Async();
     b.LineStateRecorded(true).LineState(0x00, 0x80).SdText("0123456789ABCDEF");
-    EXPECT_EQ(Convert(b, {"-l70", "-d1", "-c2", "-C40"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-l70", "-d1", "-c2", "-C40"}), Crlf(kAsyncHeader +
                                                                "SD:  30313233343536373839414243\n"
                                                                "\n" +
                                                                "EX:1000000000000000000000000000\n"
@@ -206,7 +194,7 @@ TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
     CaptureBuilder b = Async();
     b.Timestamp(0x01, 0x02, 0x03).Sd(0x05).Idle(7).Rd(0x10).Rd('0').Sd(0x02).SdText("HELLO").Sd(0x03);
     b.Rd(0x10).Rd('1').Sd(0x04);
-    EXPECT_EQ(Convert(b, {"-f", "-C40"}), Crlf(kAsyncHeader +
+    EXPECT_EQ(ConvertToListing(b, {"-f", "-C40"}), Crlf(kAsyncHeader +
                                                "SD:[ TMSP ]  [ IDLE ] - -      \n"
                                                "   [010203]EQ[ 0007 ]    SX -EX\n"
                                                "RD:         -             - - -\n"

@@ -8,6 +8,7 @@
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/converters.h"
+#include "tests/decode/record_area.h"
 #include "tests/support/capture_writer.h"
 
 namespace {
@@ -28,13 +29,7 @@ protected:
 
     void Load(const CaptureBuilder& b) {
         records_ = b.Records();
-        bytes_.clear();
-        for (std::uint32_t w : records_) {
-            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-        }
-        bytes_.push_back(0);
-        SetupRecordWindow(captureSettings.window, bytes_.data(), static_cast<std::uint32_t>(bytes_.size() - 1));
-        ResetWorkingCursor();
+        record_area::Load(b, bytes_);
     }
 
     std::vector<std::uint32_t> UnitWords(int n = kBlock) const {

@@ -8,6 +8,7 @@
 
 #include "converter/capture_file.h"
 #include "converter/options.h"
+#include "tests/decode/record_area.h"
 #include "tests/support/capture_writer.h"
 
 namespace {
@@ -28,15 +29,7 @@ protected:
     }
 
     // Sets up the record window over the builder's records and homes the cursor.
-    void Load(const CaptureBuilder& b) {
-        bytes_.clear();
-        for (std::uint32_t w : b.Records()) {
-            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-        }
-        bytes_.push_back(0);  // keeps data() valid for an empty area
-        SetupRecordWindow(captureSettings.window, bytes_.data(), static_cast<std::uint32_t>(bytes_.size() - 1));
-        ResetWorkingCursor();
-    }
+    void Load(const CaptureBuilder& b) { record_area::Load(b, bytes_); }
 
     void FrameTimestamps(bool on) { captureSettings.block[settings_field::kFrameTimestamp] = on ? 1 : 0; }
 

@@ -8,6 +8,7 @@
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/record_stream.h"
+#include "tests/decode/record_area.h"
 #include "tests/support/capture_writer.h"
 
 namespace {
@@ -26,16 +27,7 @@ protected:
 
     // Lays the builder's records out little-endian and sets the window over
     // `length` bytes of them (all of them by default).
-    void Load(const CaptureBuilder& b, long length = -1) {
-        bytes_.clear();
-        for (std::uint32_t w : b.Records()) {
-            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-        }
-        bytes_.resize(bytes_.size() + 8, 0xEE);  // bytes after the area that must never be read
-        const auto areaLength = static_cast<std::uint32_t>(length < 0 ? 4 * b.Records().size() : length);
-        SetupRecordWindow(captureSettings.window, bytes_.data(), areaLength);
-        ResetWorkingCursor();
-    }
+    void Load(const CaptureBuilder& b, long length = -1) { record_area::Load(b, bytes_, length); }
     void UseFrameTimestamps() { captureSettings.block[settings_field::kFrameTimestamp] = 1; }
 
     RecordPos At(int index) const { return bytes_.data() + 4 * index; }

@@ -1,0 +1,32 @@
+// Lays a capture builder's records out in memory as the record area of the
+// loaded capture, for the tests of the record walks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "converter/capture_file.h"
+#include "decode/record_stream.h"
+#include "tests/support/capture_writer.h"
+
+namespace record_area {
+
+// Bytes after the area that no walk may read.
+inline constexpr std::uint8_t kGuardByte = 0xEE;
+inline constexpr std::size_t kGuardBytes = 8;
+
+// Fills `bytes` with the builder's records (little-endian) and guard bytes,
+// sets the record window of the loaded capture over the first `length` bytes
+// (all the records when negative) and homes the working cursor.
+inline void Load(const capture::CaptureBuilder& b, std::vector<std::uint8_t>& bytes, long length = -1) {
+    bytes.clear();
+    for (std::uint32_t w : b.Records()) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+    }
+    const auto areaLength = static_cast<std::uint32_t>(length < 0 ? static_cast<long>(bytes.size()) : length);
+    bytes.resize(bytes.size() + kGuardBytes, kGuardByte);
+    SetupRecordWindow(captureSettings.window, bytes.data(), areaLength);
+    ResetWorkingCursor();
+}
+
+}  // namespace record_area
