@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "converter/capture_file.h"
+#include "converter/listing_writer.h"
+#include "converter/options.h"
 #include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
@@ -202,6 +207,61 @@ TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
                                                "\n" +
                                                Row40("SD: - -") + Row40("       ET") + Row40("RD:     -") +
                                                Row40("   AK 1") + "\n"));
+}
+
+// Runs a dump driver in-process over the capture's records with a small line
+// budget and returns how many blocks it wrote (one "SD:" row each).
+int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::int32_t budget) {
+    const std::string bytes = b.Bytes();
+    ResetOptions();
+    options.dataLine = kSdOnly;
+    options.codeFilter = 2;
+    options.columns = columns;
+    options.lineBudget = budget;
+    if (driver == RunLineStateChart) options.lineStates[0] = 0;
+    captureSettings = CaptureSettings{};
+    std::memcpy(captureSettings.block, bytes.data() + 26, sizeof captureSettings.block);
+    SetupRecordWindow(captureSettings.window, reinterpret_cast<RecordPos>(bytes.data()) + 1762,
+                      static_cast<std::uint32_t>(bytes.size() - 1762));
+    TempDir dir;
+    std::FILE* file = std::fopen(dir.File("listing.txt").c_str(), "w");
+    EXPECT_NE(file, nullptr);
+    SetListingDestination(file, true);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(driver(), 1);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(CloseListingDestination(), 0);
+    const std::string text = testing_support::ReadFileBytes(dir.File("listing.txt"));
+    int blocks = 0;
+    for (std::size_t at = text.find("\nSD:"); at != std::string::npos; at = text.find("\nSD:", at + 1)) ++blocks;
+    ResetOptions();
+    captureSettings = CaptureSettings{};  // the window pointed into `bytes`
+    return blocks;
+}
+
+TEST(DumpListings, BlockLimitScalesTheLineBudgetByTheRowsOfABlock) {
+    CaptureBuilder b = Async();
+    // 80 blocks of 14, 40 of 28, 20 of 56 columns; ENQ gives a cell in the
+    // translate-format dump too.
+    for (int i = 0; i < 20 * 56; ++i) b.Sd(0x05);
+    struct Case {
+        int (*driver)();
+        int columns;
+        std::int32_t budget;
+        int blocks;
+    };
+    const Case cases[] = {
+        {RunNormalDump, 40, 1, 6},      {RunNormalDump, 40, 13, 78},    {RunNormalDump, 40, 14, 80},
+        {RunNormalDump, 80, 1, 3},      {RunNormalDump, 80, 13, 39},    {RunNormalDump, 80, 14, 40},
+        {RunNormalDump, 136, 1, 2},     {RunNormalDump, 136, 2, 3},     {RunNormalDump, 136, 13, 20},
+        {RunTranslateDump, 80, 2, 6},   {RunLineStateChart, 40, 1, 2},  {RunLineStateChart, 40, 39, 78},
+        {RunLineStateChart, 40, 40, 80}, {RunLineStateChart, 80, 39, 39}, {RunLineStateChart, 80, 40, 40},
+        {RunLineStateChart, 136, 1, 1}, {RunLineStateChart, 136, 3, 2}, {RunLineStateChart, 136, 39, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns << " columns, budget " << c.budget);
+        EXPECT_EQ(BlocksWritten(b, c.driver, c.columns, c.budget), c.blocks);
+    }
 }
 
 TEST(DumpListings, SampleAsyncCaptureConvertsToTheConsole) {
