@@ -6,6 +6,22 @@ CaptureCursor workingCursor;
 
 namespace {
 const RecordWindow& Window() { return captureSettings.window; }
+
+// InitialLineState is asked at the start of every block of the line-state
+// chart, each time from a little further on. Walking the whole ring each time
+// would make a chart of a capture with few line-state changes read its records
+// once per block. So, over the window the listings use (both ends at the area
+// start), the last search is remembered: the first line-state record at or
+// after the position it began from, or, when there is none, the state behind
+// that position. A question from a position up to that record (or from any
+// later position, when none lies ahead) has the same answer.
+struct LineStateSearch {
+    bool valid = false;
+    RecordPos from = nullptr;   // where the search began
+    RecordPos ahead = nullptr;  // the first line-state record at or after `from`; null: none
+    std::uint8_t behind = 0;    // with none ahead: the state after the last change before `from`
+};
+LineStateSearch lastLineStateSearch;
 }  // namespace
 
 void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t length) {
@@ -16,6 +32,7 @@ void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t leng
     window.windowFirst = start;
     window.windowEnd = start;
     window.home = CaptureCursor{start, 0, false};
+    lastLineStateSearch = LineStateSearch{};
 }
 
 bool RecordAreaEmpty() { return Window().areaStart == Window().areaEnd; }
@@ -127,19 +144,33 @@ bool AdvanceToNextPppFrame() {
 std::uint8_t InitialLineState() {
     if (RecordAreaEmpty()) return 0;
     const RecordWindow& win = Window();
+    const RecordPos from = workingCursor.position;
+    const bool usualWindow = win.windowFirst == win.areaStart && win.windowEnd == win.areaStart;
+    LineStateSearch& last = lastLineStateSearch;
+    if (usualWindow && last.valid && from >= last.from) {
+        if (last.ahead == nullptr) return last.behind;
+        if (from <= last.ahead) return StateBefore(RecordAt(last.ahead));
+    }
     // Forward, the cursor's own record included: the state before the next change.
-    RecordPos pos = workingCursor.position;
+    RecordPos pos = from;
     do {
-        const CaptureRecord w = RecordAt(pos);
-        if (IsLineStateRecord(w)) return StateBefore(w);
+        if (IsLineStateRecord(RecordAt(pos))) {
+            if (usualWindow) last = LineStateSearch{true, from, pos, 0};
+            return StateBefore(RecordAt(pos));
+        }
         pos = StepForward(pos);
     } while (pos != win.windowEnd);
     // Backward: the state after the most recent change.
-    pos = workingCursor.position;
+    std::uint8_t state = 0;
+    pos = from;
     while (pos != win.windowFirst) {
         pos = StepBackward(pos);
         const CaptureRecord w = RecordAt(pos);
-        if (IsLineStateRecord(w)) return StateAfter(w);
+        if (IsLineStateRecord(w)) {
+            state = StateAfter(w);
+            break;
+        }
     }
-    return 0;
+    if (usualWindow) last = LineStateSearch{true, from, nullptr, state};
+    return state;
 }

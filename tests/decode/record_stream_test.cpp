@@ -339,6 +339,53 @@ TEST_F(RecordStream, InitialLineStateBackwardStopsAtWindowFirst) {
     EXPECT_EQ(InitialLineState(), 0) << "the change before window first is not looked at";
 }
 
+// The state the walks define at record `index`: the "before" state of the first
+// change at or after it, else the "after" state of the last change before it, else 0.
+std::uint8_t StateAt(const std::vector<std::uint32_t>& records, int index) {
+    for (std::size_t i = static_cast<std::size_t>(index); i < records.size(); ++i) {
+        if ((records[i] & 0x3F) == 1) return static_cast<std::uint8_t>(records[i] >> 8);
+    }
+    for (int i = index - 1; i >= 0; --i) {
+        if ((records[static_cast<std::size_t>(i)] & 0x3F) == 1) return static_cast<std::uint8_t>(records[i] >> 24);
+    }
+    return 0;
+}
+
+TEST_F(RecordStream, InitialLineStateIsTheSameWhateverWasAskedBefore) {
+    // Captures of one size, so each is laid out at the same address as the last:
+    // nothing learned from one capture may answer for the next.
+    constexpr int kRecords = 24;
+    auto capture = [](std::vector<int> changes) {
+        CaptureBuilder b;
+        for (int i = 0; i < kRecords; ++i) {
+            if (!changes.empty() && changes.front() == i) {
+                b.LineState(static_cast<std::uint8_t>(0x10 + i), static_cast<std::uint8_t>(0x80 + i));
+                changes.erase(changes.begin());
+            } else {
+                b.Sd(static_cast<std::uint8_t>(i));
+            }
+        }
+        return b;
+    };
+    const CaptureBuilder captures[] = {capture({5, 12}), capture({2}), capture({}), capture({23}), capture({0, 9, 10})};
+    std::vector<std::vector<int>> orders(3);
+    for (int i = 0; i < kRecords; ++i) {
+        orders[0].push_back(i);                  // as the chart asks: onwards
+        orders[1].push_back(kRecords - 1 - i);   // backwards
+        orders[2].push_back(i * 7 % kRecords);   // scattered
+    }
+    for (const CaptureBuilder& b : captures) {
+        Load(b);
+        for (const auto& order : orders) {
+            for (int index : order) {
+                SCOPED_TRACE(index);
+                PutCursor(index);
+                EXPECT_EQ(InitialLineState(), StateAt(b.Records(), index));
+            }
+        }
+    }
+}
+
 TEST_F(RecordStream, InitialLineStateWithoutLineStateRecordsIsZero) {
     Load(CaptureBuilder().SdText("ab").Idle(4).Timestamp(0xFF, 0xFF, 0xFF, true, true));
     for (int i = 0; i < 4; ++i) {
