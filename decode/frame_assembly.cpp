@@ -39,9 +39,24 @@ struct AssemblyState {
     AssembledFrame* freeBuffer = nullptr;
     AssembledFrame* inProgress[2] = {nullptr, nullptr};
     CaptureRecord timestamp[2] = {0, 0};
+    RecordPos timestampAt[2] = {nullptr, nullptr};  // where each was met
+    RecordPos frameTimestampAt = nullptr;            // where the frame's own timestamp was met
     bool stamped = false;       // frames start only after a timestamp of their direction (always for PPP)
 };
 AssemblyState state;
+
+// What the last assembly delivered, for AssemblyWouldRepeat.
+struct LastAssembly {
+    bool found = false;
+    bool ppp = false;
+    bool stamped = false;
+    std::int8_t dataLine = kBothLines;
+    RecordPos from = nullptr;           // the cursor position the walk began at
+    RecordPos start = nullptr;          // the start of the frame it delivered
+    RecordPos timestampAt = nullptr;    // where the walk met that frame's timestamp; null: none
+    RecordPos lastBothStart = nullptr;  // the last record up to `start` starting frames both ways; null: none
+};
+LastAssembly lastAssembly;
 
 DataUnit UnitOf(Side side, CaptureRecord w) { return static_cast<DataUnit>(w >> kSides[side].shift); }
 
@@ -59,6 +74,7 @@ void StartFrame(Side side, RecordPos at) {
     frame->count = 0;
     frame->start = at;
     frame->timestamp = state.timestamp[side];
+    state.frameTimestampAt = state.timestampAt[side];
     frame->direction = kSides[side].direction;
     frame->status = 0;
     frame->units[0] = 0;
@@ -138,6 +154,8 @@ const AssembledFrame& Assemble(StepFunction step, bool stamped) {
     state = AssemblyState{};
     state.freeBuffer = &assembledFrame;
     state.stamped = stamped;
+    lastAssembly = LastAssembly{};
+    RecordPos lastBothStart = nullptr;
     if (!RecordAreaEmpty()) {
         const RecordPos windowEnd = captureSettings.window.windowEnd;
         RecordPos p = workingCursor.position;
@@ -145,10 +163,12 @@ const AssembledFrame& Assemble(StepFunction step, bool stamped) {
         bool rdFirst = false;
         do {
             const CaptureRecord w = RecordAt(p);
+            if (state.freeBuffer != nullptr && IsDataRecord(w) && BothStart(w)) lastBothStart = p;
             if (IsTimestampRecord(w)) {
                 // An SD timestamp lets the RD unit of the next data record go first.
                 const Side side = TimestampIsRd(w) ? kRd : kSd;
                 state.timestamp[side] = w;
+                state.timestampAt[side] = p;
                 rdFirst = side == kSd;
             } else if (IsDataRecord(w)) {
                 // When frames are found by their start codes, a record on which both
@@ -170,7 +190,18 @@ const AssembledFrame& Assemble(StepFunction step, bool stamped) {
             p = StepForward(p);
         } while (p != windowEnd && WalkGoesOn());
     }
-    if (state.freeBuffer != nullptr) state.freeBuffer->direction = kNoFrame;
+    if (state.freeBuffer != nullptr) {
+        state.freeBuffer->direction = kNoFrame;
+    } else {
+        lastAssembly = LastAssembly{true,
+                                    step == PppStep,
+                                    stamped,
+                                    options.dataLine,
+                                    workingCursor.position,
+                                    assembledFrame.start,
+                                    state.frameTimestampAt,
+                                    lastBothStart};
+    }
     return assembledFrame;
 }
 
@@ -180,3 +211,25 @@ const AssembledFrame& AssembleFrame() { return Assemble(HdlcStep, captureSetting
 
 // PPP frames always begin after a timestamp, whatever the frame-timestamp setting.
 const AssembledFrame& AssemblePppFrame() { return Assemble(PppStep, true); }
+
+// With one data line chosen, an assembly from a later cursor position up to the
+// start S of the frame last delivered delivers S again: a frame start of the
+// chosen line before S was passed over because no timestamp of its line had
+// been seen (and none has from a later position either), and the other line's
+// starts never take the buffer. Where frames need a timestamp, the cursor must
+// not be past the one S was taken after. Only the second-direction flag could
+// change the choice, and it acts on records that start frames in both
+// directions alone; with such a record between the cursor and S the answer is no.
+bool AssemblyWouldRepeat(bool ppp) {
+    const LastAssembly& a = lastAssembly;
+    if (!a.found || a.ppp != ppp || a.dataLine != options.dataLine || options.dataLine == kBothLines) return false;
+    if (a.stamped != (ppp || captureSettings.frameTimestamp() != 0)) return false;
+    const RecordWindow& win = captureSettings.window;
+    if (win.windowEnd != win.areaStart) return false;  // positions then follow the walk order
+    const RecordPos c = workingCursor.position;
+    if (c < a.from || c > a.start) return false;
+    if (a.stamped && (a.timestampAt == nullptr || c > a.timestampAt)) return false;
+    return a.lastBothStart == nullptr || c > a.lastBothStart;
+}
+
+void ForgetLastAssembly() { lastAssembly = LastAssembly{}; }

@@ -25,3 +25,10 @@ extern AssembledFrame assembledFrame;
 
 const AssembledFrame& AssembleFrame();
 const AssembledFrame& AssemblePppFrame();
+
+// True when an assembly of the kind given (PPP or HDLC family) from the working
+// cursor would deliver once more the frame that the last assembly delivered.
+// Only decided where it is certain (one data line chosen); otherwise false.
+bool AssemblyWouldRepeat(bool ppp);
+// Forgets the last assembly (a new record window or a new listing).
+void ForgetLastAssembly();

@@ -1,6 +1,7 @@
 #include "decode/record_stream.h"
 
 #include "converter/capture_file.h"
+#include "decode/frame_assembly.h"
 
 CaptureCursor workingCursor;
 
@@ -33,6 +34,7 @@ void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t leng
     window.windowEnd = start;
     window.home = CaptureCursor{start, 0, false};
     lastLineStateSearch = LineStateSearch{};
+    ForgetLastAssembly();
 }
 
 bool RecordAreaEmpty() { return Window().areaStart == Window().areaEnd; }
@@ -54,7 +56,10 @@ bool NextRecord(RecordPos& pos) {
     return true;
 }
 
-void ResetWorkingCursor() { workingCursor = Window().home; }
+void ResetWorkingCursor() {
+    workingCursor = Window().home;
+    ForgetLastAssembly();
+}
 
 bool NextUnit() {
     if (RecordAreaEmpty()) return false;
@@ -121,8 +126,8 @@ bool NextFrameTimestamp() {
     return true;
 }
 
-bool AdvanceToNextFrame() {
-    if (RecordAreaEmpty()) return false;
+namespace {
+bool StepToNextFrame() {
     if (captureSettings.frameTimestamp() != 0) return AdvanceByFrameTimestamps();
 
     const bool p0 = workingCursor.secondDirection;
@@ -135,10 +140,26 @@ bool AdvanceToNextFrame() {
     }
     return NextFrameStart();
 }
+}  // namespace
+
+// After each step, positions from which the next assembly would only deliver
+// the frame just assembled again are stepped over at once: with one data line
+// chosen, the frames of the other line would otherwise each cost a walk to the
+// next frame of the chosen line, and a long stretch of them a walk per frame.
+bool AdvanceToNextFrame() {
+    if (RecordAreaEmpty()) return false;
+    do {
+        if (!StepToNextFrame()) return false;
+    } while (AssemblyWouldRepeat(false));
+    return true;
+}
 
 bool AdvanceToNextPppFrame() {
     if (RecordAreaEmpty()) return false;
-    return AdvanceByFrameTimestamps();
+    do {
+        if (!AdvanceByFrameTimestamps()) return false;
+    } while (AssemblyWouldRepeat(true));
+    return true;
 }
 
 std::uint8_t InitialLineState() {

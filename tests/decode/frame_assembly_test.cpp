@@ -267,3 +267,103 @@ TEST_F(FrameAssemblyTest, PppFrameLimitedTo64Units) {
 }
 
 }  // namespace
+
+namespace {
+
+// A capture of `n` records drawn from every kind that steers an assembly:
+// starts, ends and data of either line or both, timestamps of either line,
+// PPP flags and idle records.
+CaptureBuilder MixedCapture(unsigned seed, int n) {
+    CaptureBuilder b;
+    unsigned x = seed;
+    auto next = [&x](unsigned range) {
+        x = x * 1103515245u + 12345u;
+        return (x >> 16) % range;
+    };
+    for (int i = 0; i < n; ++i) {
+        switch (next(12)) {
+            case 0: b.Sd(0x7E, kStart); break;
+            case 1: b.Rd(0x7E, kStart); break;
+            case 2: b.Data(Unit(0x7E, kStart), Unit(0x7E, kStart)); break;
+            case 3: b.Sd(0x7E, kEnd); break;
+            case 4: b.Rd(0x7E, kEnd); break;
+            case 5: b.Timestamp(0, 0, static_cast<std::uint8_t>(i), false, next(2) == 0); break;
+            case 6: b.Timestamp(0, 0, static_cast<std::uint8_t>(i), true, next(2) == 0); break;
+            case 7: b.Data(Unit(0x7E), Unit(0x7E)); break;
+            case 8: b.Idle(3); break;
+            case 9: b.Rd(static_cast<std::uint8_t>(i)); break;
+            case 10: b.Sd(static_cast<std::uint8_t>(i)); break;
+            default: b.Data(Unit(static_cast<std::uint8_t>(i)), Unit(0x7E)); break;
+        }
+    }
+    return b;
+}
+
+}  // namespace
+
+// Wherever the advances would step over a cursor position because the next
+// assembly would repeat the last frame, a real assembly from there does repeat it.
+TEST_F(FrameAssemblyTest, AssemblyWouldRepeatOnlyWhereItDoes) {
+    constexpr int kRecords = 36;
+    int repeats[2][2] = {};  // by PPP and frame timestamps: how often a position is stepped over
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        Load(MixedCapture(seed, kRecords));
+        for (bool ppp : {false, true}) {
+            for (bool stamps : {false, true}) {
+                FrameTimestamps(stamps);
+                for (DataLine line : {kSdOnly, kRdOnly, kBothLines}) {
+                    options.dataLine = line;
+                    auto assemble = [&](int index, bool flag) -> const AssembledFrame& {
+                        workingCursor = CaptureCursor{bytes_.data() + 4 * index, 0, flag};
+                        return ppp ? AssemblePppFrame() : AssembleFrame();
+                    };
+                    for (int from = 0; from < kRecords; ++from) {
+                        for (bool fromFlag : {false, true}) {
+                            const AssembledFrame& first = assemble(from, fromFlag);
+                            if (first.direction == kNoFrame) continue;
+                            const RecordPos start = first.start;
+                            const std::uint8_t direction = first.direction;
+                            for (int at = from; at < kRecords; ++at) {
+                                for (bool flag : {false, true}) {
+                                    assemble(from, fromFlag);
+                                    workingCursor = CaptureCursor{bytes_.data() + 4 * at, 0, flag};
+                                    if (!AssemblyWouldRepeat(ppp)) continue;
+                                    ++repeats[ppp][stamps];
+                                    SCOPED_TRACE(testing::Message() << "seed " << seed << " ppp " << ppp << " stamps "
+                                                                    << stamps << " line " << int{line} << " from "
+                                                                    << from << " at " << at << " flag " << flag);
+                                    const AssembledFrame& again = assemble(at, flag);
+                                    EXPECT_EQ(again.direction, direction);
+                                    EXPECT_EQ(again.start, start);
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    for (bool ppp : {false, true}) {
+        for (bool stamps : {false, true}) EXPECT_GT(repeats[ppp][stamps], 200) << ppp << stamps;
+    }
+}
+
+TEST_F(FrameAssemblyTest, FramesOfTheOtherLineAreSteppedOverAtOnce) {
+    // Fifty RD frames, SD frame A, fifty RD frames, SD frame B. With SD only,
+    // the advance after A goes past every RD frame start before A in one call
+    // and stops on the first one after it, from which B is assembled.
+    CaptureBuilder b;
+    for (int i = 0; i < 50; ++i) b.RdFrame({0x03, 0x11});
+    b.SdFrame({0x01, 0x3F});  // records 200-203
+    for (int i = 0; i < 50; ++i) b.RdFrame({0x03, 0x11});
+    b.SdFrame({0x01, 0x73});  // records 404-407
+    Load(b);
+    options.dataLine = kSdOnly;
+    EXPECT_EQ(AllFrames(false), (Frames{{kFrameSd, 200}, {kFrameSd, 404}}));
+    ResetWorkingCursor();
+    ASSERT_EQ(IndexOf(AssembleFrame().start), 200);
+    ASSERT_TRUE(AdvanceToNextFrame());
+    EXPECT_EQ(IndexOf(workingCursor.position), 204);
+    ASSERT_EQ(IndexOf(AssembleFrame().start), 404);
+    EXPECT_FALSE(AdvanceToNextFrame()) << "every later position would only give B again";
+}
