@@ -212,18 +212,20 @@ const AssembledFrame& AssembleFrame() { return Assemble(HdlcStep, captureSetting
 // PPP frames always begin after a timestamp, whatever the frame-timestamp setting.
 const AssembledFrame& AssemblePppFrame() { return Assemble(PppStep, true); }
 
-// With one data line chosen, an assembly from a later cursor position up to the
-// start S of the frame last delivered delivers S again: a frame start of the
-// chosen line before S was passed over because no timestamp of its line had
-// been seen (and none has from a later position either), and the other line's
-// starts never take the buffer. Where frames need a timestamp, the cursor must
+// With one data line chosen, or with both where frames need a timestamp, an
+// assembly from a later cursor position up to the start S of the frame last
+// delivered delivers S again: a frame start before S was passed over because no
+// timestamp of its line had been seen (and none has from a later position
+// either), or it is of the other line, whose starts never take the buffer. Where frames need a timestamp, the cursor must
 // not be past the one S was taken after. Only the second-direction flag could
 // change the choice, and it acts on records that start frames in both
 // directions alone; with such a record between the cursor and S the answer is no.
 bool AssemblyWouldRepeat(bool ppp) {
     const LastAssembly& a = lastAssembly;
-    if (!a.found || a.ppp != ppp || a.dataLine != options.dataLine || options.dataLine == kBothLines) return false;
+    if (!a.found || a.ppp != ppp || a.dataLine != options.dataLine) return false;
     if (a.stamped != (ppp || captureSettings.frameTimestamp() != 0)) return false;
+    // With both lines, starts are passed over only for want of a timestamp.
+    if (options.dataLine == kBothLines && !a.stamped) return false;
     const RecordWindow& win = captureSettings.window;
     if (win.windowEnd != win.areaStart) return false;  // positions then follow the walk order
     const RecordPos c = workingCursor.position;

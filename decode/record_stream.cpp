@@ -144,8 +144,8 @@ bool StepToNextFrame() {
 
 // After each step, positions from which the next assembly would only deliver
 // the frame just assembled again are stepped over at once: with one data line
-// chosen, the frames of the other line would otherwise each cost a walk to the
-// next frame of the chosen line, and a long stretch of them a walk per frame.
+// chosen, the frames of the other line (or, with frame timestamps, timestamps
+// that open no frame) would otherwise each cost a walk to the next frame.
 bool AdvanceToNextFrame() {
     if (RecordAreaEmpty()) return false;
     do {

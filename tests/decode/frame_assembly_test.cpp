@@ -367,3 +367,26 @@ TEST_F(FrameAssemblyTest, FramesOfTheOtherLineAreSteppedOverAtOnce) {
     ASSERT_EQ(IndexOf(AssembleFrame().start), 404);
     EXPECT_FALSE(AdvanceToNextFrame()) << "every later position would only give B again";
 }
+
+TEST_F(FrameAssemblyTest, FrameTimestampsThatOpenNoFrameAreSteppedOverAtOnce) {
+    // Both lines, frames found by frame timestamps: fifty SD frame timestamps
+    // that open nothing, then an RD timestamp and RD frame A, then an SD frame
+    // timestamp and SD frame B. Every position up to A's timestamp would give A
+    // again, so one advance after A goes on to B's timestamp.
+    CaptureBuilder b;
+    for (int i = 0; i < 50; ++i) b.Timestamp(0, 0, static_cast<std::uint8_t>(i), false, true);  // records 0-49
+    b.Timestamp(0, 1, 0, true, true);                                                          // record 50
+    b.RdFrame({0x03, 0x11});                                                                   // records 51-54
+    b.Timestamp(0, 2, 0, false, true);                                                         // record 55
+    b.SdFrame({0x01, 0x3F});                                                                   // records 56-59
+    Load(b);
+    FrameTimestamps(true);
+    options.dataLine = kBothLines;
+    EXPECT_EQ(AllFrames(false), (Frames{{kFrameRd, 51}, {kFrameSd, 56}}));
+    ResetWorkingCursor();
+    ASSERT_EQ(IndexOf(AssembleFrame().start), 51);
+    ASSERT_TRUE(AdvanceToNextFrame());
+    EXPECT_EQ(IndexOf(workingCursor.position), 55);
+    ASSERT_EQ(IndexOf(AssembleFrame().start), 56);
+    EXPECT_FALSE(AdvanceToNextFrame());
+}

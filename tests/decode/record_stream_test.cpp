@@ -355,12 +355,13 @@ TEST_F(RecordStream, InitialLineStateIsTheSameWhateverWasAskedBefore) {
     // Captures of one size, so each is laid out at the same address as the last:
     // nothing learned from one capture may answer for the next.
     constexpr int kRecords = 24;
-    auto capture = [](std::vector<int> changes) {
+    auto capture = [](const std::vector<int>& changes) {
         CaptureBuilder b;
+        std::size_t next = 0;
         for (int i = 0; i < kRecords; ++i) {
-            if (!changes.empty() && changes.front() == i) {
+            if (next < changes.size() && changes[next] == i) {
                 b.LineState(static_cast<std::uint8_t>(0x10 + i), static_cast<std::uint8_t>(0x80 + i));
-                changes.erase(changes.begin());
+                ++next;
             } else {
                 b.Sd(static_cast<std::uint8_t>(i));
             }
