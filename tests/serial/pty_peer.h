@@ -134,34 +134,18 @@ class ChildProgram {
 public:
     ChildProgram(const std::string& program, const std::vector<std::string>& args,
                  const std::string& input = "", const std::string& workDir = "") {
-        int inPipe[2];
-        int outPipe[2];
-        if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe failed";
+        int in = -1;
+        pid_ = testing_support::StartProgram(program, args, workDir, in, out_);
+        if (pid_ < 0) {
+            ADD_FAILURE() << "cannot start " << program;
             return;
         }
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(inPipe[0], 0);
-            dup2(outPipe[1], 1);
-            dup2(outPipe[1], 2);
-            if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(program.c_str()));
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        close(inPipe[0]);
-        close(outPipe[1]);
-        out_ = outPipe[0];
         fcntl(out_, F_SETFL, O_NONBLOCK);
         // Console answers are short: the pipe takes them whole.
-        if (!input.empty() && write(inPipe[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        if (!input.empty() && write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
             ADD_FAILURE() << "console input not taken";
         }
-        close(inPipe[1]);
+        close(in);
     }
     ~ChildProgram() {
         if (pid_ > 0) {

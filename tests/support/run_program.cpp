@@ -14,13 +14,17 @@
 
 namespace testing_support {
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::string& workDir) {
+int StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                 int& inFd, int& outFd) {
     int inPipe[2];
     int outPipe[2];
-    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork");
+    if (pipe2(inPipe, O_CLOEXEC) != 0) return -1;
+    if (pipe2(outPipe, O_CLOEXEC) != 0) {
+        close(inPipe[0]);
+        close(inPipe[1]);
+        return -1;
+    }
+    const pid_t pid = fork();
     if (pid == 0) {
         dup2(inPipe[0], 0);
         dup2(outPipe[1], 1);
@@ -35,18 +39,34 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     }
     close(inPipe[0]);
     close(outPipe[1]);
-    fcntl(inPipe[1], F_SETFL, O_NONBLOCK);
+    if (pid < 0) {
+        close(inPipe[1]);
+        close(outPipe[0]);
+        return -1;
+    }
+    inFd = inPipe[1];
+    outFd = outPipe[0];
+    return pid;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& workDir) {
+    int inWrite = -1;
+    int outRead = -1;
+    const pid_t pid = StartProgram(program, args, workDir, inWrite, outRead);
+    if (pid < 0) throw std::runtime_error("cannot start " + program);
+    fcntl(inWrite, F_SETFL, O_NONBLOCK);
 
     ProgramResult result;
     std::size_t written = 0;
-    int inFd = inPipe[1];
+    int inFd = inWrite;
     if (input.empty()) {
         close(inFd);
         inFd = -1;
     }
     char buffer[65536];
     for (;;) {
-        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
+        pollfd fds[2] = {{outRead, POLLIN, 0}, {inFd, POLLOUT, 0}};
         int n = poll(fds, inFd >= 0 ? 2 : 1, 60000);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;  // a minute without progress: give up on the child
@@ -59,13 +79,13 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
             }
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            ssize_t r = read(outPipe[0], buffer, sizeof buffer);
+            ssize_t r = read(outRead, buffer, sizeof buffer);
             if (r <= 0) break;
             result.out.append(buffer, static_cast<std::size_t>(r));
         }
     }
     if (inFd >= 0) close(inFd);
-    close(outPipe[0]);
+    close(outRead);
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

@@ -11,6 +11,12 @@ struct ProgramResult {
     std::string out;        // standard output
 };
 
+// Starts `program` with `args` in `workDir` (empty: the current folder), its
+// standard input on the pipe end returned in `inFd` and its standard output and
+// error on `outFd`. Returns the child's process id, or -1 when it cannot start.
+int StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                 int& inFd, int& outFd);
+
 // Runs `program` with `args` in `workDir` (empty: the current folder), feeding
 // `input` on standard input (then end of input).
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
