@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -193,7 +194,9 @@ TEST(Program, TheDataFileIsNeverReplacedByTheListing) {
     AsyncCapture().Write(dir.File("a.dt"));
     const std::string capture = testing_support::ReadFileBytes(dir.File("a.dt"));
     ASSERT_EQ(symlink(dir.File("a.dt").c_str(), dir.File("link.txt").c_str()), 0);
-    for (const std::string& save : {dir.File("a.dt"), dir.Path() + "/./a.dt", dir.File("link.txt")}) {
+    ASSERT_EQ(link(dir.File("a.dt").c_str(), dir.File("hard.txt").c_str()), 0);
+    for (const std::string& save :
+         {dir.File("a.dt"), dir.Path() + "/./a.dt", dir.File("link.txt"), dir.File("hard.txt")}) {
         SCOPED_TRACE(save);
         auto r = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), save});
         EXPECT_EQ(r.exitCode, 1);
@@ -344,4 +347,184 @@ TEST(Dialogue, AnswersSetTheOptions) {
     EXPECT_EQ(options.codeFilter, 2);
     EXPECT_TRUE(options.skipIdleTimestamp);
     EXPECT_TRUE(options.noGuide);
+}
+
+// ---- Driver choice, long answers, a listing cut short ----------------------------
+
+// The driver is chosen by the options and the capture's mode, line-state chart
+// first. One ENQ on SD tells the dumps apart: the normal dump and the chart show
+// its hexadecimal digits, the translate-format dump only its converted cell.
+TEST(Program, DriverChoiceByOptionsAndMode) {
+    const std::string blanks26(26, ' ');
+    const std::string normalDump = "05" + blanks26 + "\nEQ" + blanks26 + "\n";
+    const std::string translateDump = std::string(28, ' ') + "\nEQ" + blanks26 + "\n";
+    const std::string frames = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";
+    const std::string x25 = "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n";
+    const std::string messages = "        ** PACKET CONVERSION **\n     TM   PD  MESSAGE CRF CR  FC DATA\n";
+    const std::string ppp = "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n";
+    struct Case {
+        std::int8_t mode;
+        std::vector<std::string> options;
+        std::string listing;
+    };
+    const Case cases[] = {
+        {kModeAsync, {}, normalDump},
+        {kModeAsync, {"-f"}, translateDump},
+        {kModeSync, {"-f41"}, translateDump},
+        {4, {"-f"}, translateDump},
+        {-1, {"-f20"}, translateDump},
+        {kModeHdlc, {}, normalDump},
+        {kModeHdlc, {"-f", "-l0"}, normalDump + "11" + blanks26 + "\n"},  // the chart wins
+        {kModeHdlc, {"-f"}, frames},
+        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
+        {kModeHdlc, {"-f20"}, x25},
+        {kModeHdlc, {"-f41"}, messages},
+        {kModePpp, {}, normalDump},
+        {kModePpp, {"-f"}, ppp},
+        {kModePpp, {"-f41"}, ppp},  // the command line cannot ask for the PPP frame dump
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
+        capture::CaptureBuilder b;
+        b.Mode(c.mode).LineStateRecorded(true).Sd(0x05);
+        std::vector<std::string> options = {"-n", "-d1", "-C40"};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        TempDir dir;
+        b.Write(dir.File("c.dt"));
+        options.push_back(dir.File("c.dt"));
+        options.push_back(dir.File("out.txt"));
+        auto r = RunProgram(VX5CVT_PATH, options);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
+        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("out.txt")), testing_support::Crlf(c.listing));
+    }
+}
+
+TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
+    TempDir dir;
+    capture::CaptureBuilder().Mode(kModeAsync).LineStateRecorded(true).Write(dir.File("a.dt"));
+    capture::CaptureBuilder().Mode(kModeHdlc).Write(dir.File("h.dt"));
+    capture::CaptureBuilder().Mode(kModePpp).Write(dir.File("p.dt"));
+    const std::string head = "Data filename ? Save filename ? \n";
+    const std::string withLineStates = "Print format (1:Normal, 2:Line state, 3:Translate) ? ";
+    const std::string withoutLineStates = "Print format (1:Normal, 2:Translate) ? ";
+    const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
+    const std::string code = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? ";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a.dt\nout.txt\n2\n1\n",
+         head + withLineStates + dataLine + "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? "},
+        {"h.dt\nout.txt\n2\n1\n", head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? "},
+        {"h.dt\nout.txt\n2\n1\n1\n",
+         head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
+             "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "},
+        {"h.dt\nout.txt\n2\n1\n1\n1\n",
+         head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
+             "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? Modulo (1:mod 8, 2:mod128) ? "},
+        {"h.dt\nout.txt\n2\n1\n2\n3\n",
+         head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
+             "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? Packet type (1:X.25, 2:LAPD) ? "},
+        {"p.dt\nout.txt\n2\n1\n", head + withoutLineStates + dataLine + "Frame type (1:PPP translate, 2:Dump) ? "},
+        {"a.dt\nout.txt\n1\n1\n", head + withLineStates + dataLine + code},
+        {"a.dt\nout.txt\n1\n1\n1\n", head + withLineStates + dataLine + code + "Skip IDLE/TMSP (1:No, 2:Yes) ? "},
+        {"a.dt\nout.txt\n1\n1\n1\n1\n",
+         head + withLineStates + dataLine + code + "Skip IDLE/TMSP (1:No, 2:Yes) ? Skip guide (1:No, 2:Yes) ? "},
+    };
+    for (const auto& [input, prompts] : cases) {
+        SCOPED_TRACE(input);
+        auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + prompts);
+        EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good()) << "no listing is started";
+    }
+}
+
+// An answer longer than 255 characters is one answer: what is past the 255th
+// character is dropped with its line, never taken as the next answer.
+TEST(Dialogue, LongAnswersAreOneAnswerEach) {
+    TempDir dir;
+    AsyncCapture().Write(dir.File("a.dt"));
+    const std::string blanks(300, ' ');
+    // A data file name of 300 characters names no file: one prompt, one message.
+    auto longName = RunProgram(VX5CVT_PATH, {}, std::string(300, 'x') + "\n2\n", dir.Path());
+    EXPECT_EQ(longName.exitCode, 1);
+    EXPECT_EQ(longName.out, kBanner + "Data filename ? Can't open data file.\n");
+    // Numeric answers padded with blanks past 255 characters.
+    const std::string input = "a.dt\nout.txt\n1" + blanks + "\n2" + blanks + "9\n1\n1\n1\n";
+    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kBanner +
+                         "Data filename ? Save filename ? \n"
+                         "Print format (1:Normal, 2:Translate) ? "
+                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? "
+                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
+                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
+                         "Skip guide (1:No, 2:Yes) ? "
+                         "Convert start.\nComplete.\n");
+    // SD only: the RD rows are left out.
+    const std::string listingText = testing_support::ReadFileBytes(dir.File("out.txt"));
+    EXPECT_NE(listingText.find("SD:"), std::string::npos);
+    EXPECT_EQ(listingText.find("RD:"), std::string::npos);
+}
+
+// A listing file that fills up (here: the file size limit of the process)
+// stops the listing: "Can't write print data file.", status 1, and the part
+// written stays as it was written.
+TEST(Program, ListingCutShortKeepsWhatWasWritten) {
+    TempDir dir;
+    capture::CaptureBuilder b = AsyncCapture();
+    for (int i = 0; i < 4000; ++i) b.Sd(static_cast<std::uint8_t>('A' + i % 26));
+    b.Write(dir.File("a.dt"));
+    auto whole = RunProgram(VX5CVT_PATH, {dir.File("a.dt"), dir.File("whole.txt")});
+    ASSERT_EQ(whole.exitCode, 0);
+    const std::string wholeText = testing_support::ReadFileBytes(dir.File("whole.txt"));
+    ASSERT_GT(wholeText.size(), 20000u);
+
+    // The shell ignores SIGXFSZ so that a write past the limit fails (EFBIG).
+    auto cut = RunProgram("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 8; exec \"$0\" \"$@\"", VX5CVT_PATH,
+                                      dir.File("a.dt"), dir.File("cut.txt")});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, kBanner + "Convert start.\nCan't write print data file.\n");
+    const std::string cutText = testing_support::ReadFileBytes(dir.File("cut.txt"));
+    EXPECT_GT(cutText.size(), 0u);
+    EXPECT_LT(cutText.size(), wholeText.size());
+    EXPECT_EQ(cutText, wholeText.substr(0, cutText.size()));
+}
+
+// A capture made only of timestamps (frame timestamps of both lines and a plain
+// one): the dumps show the three markers, the translations find no frame.
+TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
+    const std::string blanks(28, ' ');
+    const std::string markers = "[ TMSP ][ TMSP ][ TMSP ]    \n"
+                                "[123456][010203][7FFFFF]    \n" +
+                                blanks + "\n" + blanks + "\n";
+    struct Case {
+        std::int8_t mode;
+        std::vector<std::string> options;
+        std::string listing;
+    };
+    const Case cases[] = {
+        {kModeAsync, {}, markers},
+        {kModeAsync, {"-f"}, markers},
+        {kModeAsync, {"-l0"}, markers + std::string(24, '1') + "    \n"},
+        {kModeHdlc, {"-f"}, "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n"},
+        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
+        {kModeHdlc, {"-f20"}, "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n"},
+        {kModePpp, {"-f"}, "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
+        capture::CaptureBuilder b;
+        b.Mode(c.mode).FrameTimestamp(true).LineStateRecorded(true);
+        b.Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true).Timestamp(0x7F, 0xFF, 0xFF);
+        std::vector<std::string> options = {"-n", "-C40"};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        TempDir dir;
+        b.Write(dir.File("c.dt"));
+        options.push_back(dir.File("c.dt"));
+        options.push_back(dir.File("out.txt"));
+        auto r = RunProgram(VX5CVT_PATH, options);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
+        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("out.txt")), testing_support::Crlf(c.listing));
+    }
 }
