@@ -1,6 +1,7 @@
 // vxprtin end to end: the test plays the analyzer on a pseudo-terminal master
 // and runs the built program on the slave.
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <cstdio>
@@ -193,7 +194,24 @@ TEST(VxprtinTest, EndingSignalKeepsTheLinesAndReleasesThePort) {
         auto result = s.program.Finish();
         EXPECT_EQ(result.exitCode, 1) << "ended by the default action, not by the program";
         EXPECT_EQ(s.Stored(), "one\r\ntwo\r\n");
+        // Released: the exclusive mode is off and the port opens again.
+        int exclusive = -1;
+        ASSERT_EQ(ioctl(s.pty.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+        std::snprintf(comPortName, sizeof comPortName, "%s", s.pty.SlavePath().c_str());
+        EXPECT_EQ(ComOpen(), 1);
+        ComClose();
     }
+}
+
+TEST(VxprtinTest, FileWriteErrorEndsTheReception) {
+    PtyPair pty;
+    pty.Send("one\r\ntwo\r\n\x1A");
+    auto result = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), "/dev/full"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.starts_with(kBanner + "Please start print out.\n")) << result.out;
+    EXPECT_TRUE(result.out.ends_with("\nFile write error.\n")) << result.out;
+    EXPECT_EQ(result.out.find("Complete."), std::string::npos) << result.out;
 }
 
 TEST(VxprtinTest, CountIsShownWhenASecondHasPassed) {
