@@ -155,6 +155,17 @@ TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
                                                         "41FE                        \n"));
 }
 
+TEST(DumpListings, ControlRecordsOfOtherTypesAndStrayBits) {
+    // A control record of type 0 is a marker of four blank columns; an idle
+    // record whose stored bits 2-3 are not zero still spells its text in order;
+    // a line-state record with bits 6 and 7 set is still a line-state record
+    // (no column in the normal dump).
+    CaptureBuilder b = Async();
+    b.Record(0x00000000).Record(0x0000400E).Record(0x000000C1).Sd('A');
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-n"}), Crlf("        [ IDLE ]41          \n"
+                                                          "        [ 0064 ] A          \n"));
+}
+
 TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
     // RS is set from the start; CS comes on at the change. A set bit shows 0.
     CaptureBuilder b = Async();
