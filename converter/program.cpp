@@ -142,22 +142,26 @@ bool SetFileName(char* target, const char* name) {
 
 // ---- Console dialogue -----------------------------------------------------------
 
-// Reads one answer line (without its line end) of at most 255 characters; the
-// rest of a longer line is read and dropped. False at end of input.
-bool ReadAnswer(char* answer) {
+// Reads one answer line (without its line end). An answer longer than 255
+// characters is read to its end; `fits` tells whether it was whole, and the
+// first 255 characters are kept. False at end of input.
+bool ReadAnswer(char* answer, bool& fits) {
     std::fflush(stdout);
     char buffer[kAnswerMax + 2];
     if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
     std::size_t n = std::strlen(buffer);
+    fits = true;
     if (n > 0 && buffer[n - 1] == '\n') {
         buffer[--n] = '\0';
     } else {
         int c;
-        while ((c = std::getchar()) != EOF && c != '\n') {
-        }
+        while ((c = std::getchar()) != EOF && c != '\n') fits = false;
     }
     if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';  // typed on a DOS console
-    if (n > static_cast<std::size_t>(kAnswerMax)) buffer[n = kAnswerMax] = '\0';
+    if (n > static_cast<std::size_t>(kAnswerMax)) {
+        buffer[n = kAnswerMax] = '\0';
+        fits = false;
+    }
     std::memcpy(answer, buffer, n + 1);
     return true;
 }
@@ -166,7 +170,8 @@ bool ReadAnswer(char* answer) {
 // end of input -1.
 long ReadNumberAnswer(bool& endOfInput) {
     char answer[kAnswerMax + 1];
-    endOfInput = !ReadAnswer(answer);
+    bool fits = true;  // a number is read from the start of any answer
+    endOfInput = !ReadAnswer(answer, fits);
     if (endOfInput) return -1;
     char* end = nullptr;
     errno = 0;
@@ -193,8 +198,10 @@ Ask AskFileName(const char* prompt, char* target) {
     char answer[kAnswerMax + 1];
     for (;;) {
         std::fputs(prompt, stdout);
-        if (!ReadAnswer(answer)) return Ask::kEndOfInput;
-        if (answer[0] != '\0') {
+        bool fits = true;
+        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        // A name longer than an answer may be is asked again, never cut.
+        if (fits && answer[0] != '\0') {
             std::strcpy(target, answer);  // 255 characters fit the 260 of a name
             return Ask::kAnswered;
         }
@@ -219,8 +226,9 @@ Ask AskLineStates() {
     char answer[kAnswerMax + 1];
     for (;;) {
         std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
-        if (!ReadAnswer(answer)) return Ask::kEndOfInput;
-        if (ParseLineStateAnswer(answer)) return Ask::kAnswered;
+        bool fits = true;
+        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        if (fits && ParseLineStateAnswer(answer)) return Ask::kAnswered;
     }
 }
 

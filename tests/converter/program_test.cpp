@@ -444,10 +444,13 @@ TEST(Dialogue, LongAnswersAreOneAnswerEach) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
     const std::string blanks(300, ' ');
-    // A data file name of 300 characters names no file: one prompt, one message.
-    auto longName = RunProgram(VX5CVT_PATH, {}, std::string(300, 'x') + "\n2\n", dir.Path());
+    // A file name longer than 255 characters is asked again, never cut; 255 fit.
+    auto longName = RunProgram(VX5CVT_PATH, {}, std::string(256, 'x') + "\n" + std::string(255, 'y') + "\n", dir.Path());
     EXPECT_EQ(longName.exitCode, 1);
-    EXPECT_EQ(longName.out, kBanner + "Data filename ? Can't open data file.\n");
+    EXPECT_EQ(longName.out, kBanner + "Data filename ? Data filename ? Can't open data file.\n");
+    auto longSave = RunProgram(VX5CVT_PATH, {}, "a.dt\n" + std::string(300, 'z') + "\n", dir.Path());
+    EXPECT_EQ(longSave.exitCode, 1);
+    EXPECT_EQ(longSave.out, kBanner + "Data filename ? Save filename ? Save filename ? ");
     // Numeric answers padded with blanks past 255 characters.
     const std::string input = "a.dt\nout.txt\n1" + blanks + "\n2" + blanks + "9\n1\n1\n1\n";
     auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
