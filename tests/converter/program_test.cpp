@@ -80,6 +80,19 @@ capture::CaptureBuilder AsyncCapture() {
     return b;
 }
 
+// Runs vx5cvt with `options` on the capture and a listing file, expects exactly
+// a whole run on the console and returns the listing file's bytes.
+std::string WholeRunListing(const capture::CaptureBuilder& b, std::vector<std::string> options) {
+    TempDir dir;
+    b.Write(dir.File("c.dt"));
+    options.push_back(dir.File("c.dt"));
+    options.push_back(dir.File("out.txt"));
+    auto r = RunProgram(VX5CVT_PATH, options);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
+    return testing_support::ReadFileBytes(dir.File("out.txt"));
+}
+
 }  // namespace
 
 TEST(CommandLine, RejectedFormsPrintUsage) {
@@ -389,14 +402,7 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
         b.Mode(c.mode).LineStateRecorded(true).Sd(0x05);
         std::vector<std::string> options = {"-n", "-d1", "-C40"};
         options.insert(options.end(), c.options.begin(), c.options.end());
-        TempDir dir;
-        b.Write(dir.File("c.dt"));
-        options.push_back(dir.File("c.dt"));
-        options.push_back(dir.File("out.txt"));
-        auto r = RunProgram(VX5CVT_PATH, options);
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
-        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("out.txt")), testing_support::Crlf(c.listing));
+        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
     }
 }
 
@@ -521,13 +527,6 @@ TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
         b.Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true).Timestamp(0x7F, 0xFF, 0xFF);
         std::vector<std::string> options = {"-n", "-C40"};
         options.insert(options.end(), c.options.begin(), c.options.end());
-        TempDir dir;
-        b.Write(dir.File("c.dt"));
-        options.push_back(dir.File("c.dt"));
-        options.push_back(dir.File("out.txt"));
-        auto r = RunProgram(VX5CVT_PATH, options);
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
-        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("out.txt")), testing_support::Crlf(c.listing));
+        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
     }
 }
