@@ -64,23 +64,23 @@ TEST_F(ComPortTest, LineEndsFoldIntoOneLf) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ComOpen(), 1);  // clears the pending CR of the case before
-        pty.Send(c.input);
+        pty.SendQueued(c.input);
         for (const std::string& line : c.lines) EXPECT_EQ(GetLine(), line);
         EXPECT_EQ(ComGetChar(), kComNoChar) << "more lines than line ends";
     }
 }
 
 TEST_F(ComPortTest, CrThenTimeOutThenLfIsOneLineEnd) {
-    pty.Send("\r");
+    pty.SendQueued("\r");
     EXPECT_EQ(ComGetChar(), '\n');
     EXPECT_EQ(ComGetChar(), kComNoChar);  // nothing sent: the read times out
-    pty.Send("\nB");
+    pty.SendQueued("\nB");
     EXPECT_EQ(ComGetChar(), kComNoChar);  // the LF of the pair is swallowed
     EXPECT_EQ(ComGetChar(), 'B');
 }
 
 TEST_F(ComPortTest, LongLineComesInPiecesOfSizeLessOne) {
-    pty.Send("xxxxxxxxxx\n");
+    pty.SendQueued("xxxxxxxxxx\n");
     EXPECT_EQ(GetLine(5), "xxxx");
     EXPECT_EQ(GetLine(5), "xxxx");
     EXPECT_EQ(GetLine(5), "xx\n");
@@ -97,16 +97,16 @@ TEST_F(ComPortTest, LineSizeBelowTwoStoresNothing) {
 }
 
 TEST_F(ComPortTest, HighBytesAndNulAreData) {
-    pty.Send(std::string("\xFE\xFF", 2));
+    pty.SendQueued(std::string("\xFE\xFF", 2));
     EXPECT_EQ(ComReadByte(), 254);
     EXPECT_EQ(ComReadByte(), 255);
-    pty.Send(std::string("a\0\xFF\n", 4));
+    pty.SendQueued(std::string("a\0\xFF\n", 4));
     EXPECT_EQ(GetLine(), std::string("a\0\xFF\n", 4));
 }
 
 TEST_F(ComPortTest, EndOfTextEndsTheDataAndLatches) {
     comEofMode = true;
-    pty.Send("abc\x1A" "def\n");
+    pty.SendQueued("abc\x1A" "def\n");
     EXPECT_EQ(GetLine(), "abc\x1A");
     EXPECT_EQ(GetLine(), "\x1A");
     EXPECT_EQ(ComReadByte(), kEndOfText);
@@ -117,7 +117,7 @@ TEST_F(ComPortTest, EndOfTextEndsTheDataAndLatches) {
 }
 
 TEST_F(ComPortTest, WithoutEndOfTextModeCtrlZIsData) {
-    pty.Send("a\x1A" "b\n");
+    pty.SendQueued("a\x1A" "b\n");
     EXPECT_EQ(GetLine(), "a\x1A" "b\n");
     EXPECT_EQ(ComReadByte(), kComNoChar);
 }
@@ -172,14 +172,14 @@ TEST_F(ComPortTest, EveryOfferedSpeedIsSetAndOthersRefused) {
 }
 
 TEST_F(ComPortTest, OpenWhileOpenKeepsThePortButClearsPendingCr) {
-    pty.Send("\r");
+    pty.SendQueued("\r");
     EXPECT_EQ(ComGetChar(), '\n');
     comSpeed = 9600;  // must not be applied: the port is not reopened
     ASSERT_EQ(ComOpen(), 1);
     termios tio{};
     ASSERT_EQ(tcgetattr(pty.SlaveFd(), &tio), 0);
     EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B115200));
-    pty.Send("\n");
+    pty.SendQueued("\n");
     EXPECT_EQ(ComGetChar(), '\n');  // no pending CR any more: the LF is a line end
 }
 
@@ -225,12 +225,12 @@ TEST_F(ComPortTest, OpenRefusesWhatIsNoSerialPort) {
     // The port stayed closed: the next open really opens the pseudo-terminal.
     std::snprintf(comPortName, sizeof comPortName, "%s", pty.SlavePath().c_str());
     ASSERT_EQ(ComOpen(), 1);
-    pty.Send("ok\n");
+    pty.SendQueued("ok\n");
     EXPECT_EQ(GetLine(), "ok\n");
 }
 
 TEST_F(ComPortTest, HangUpIsAReadFailureNotATimeOut) {
-    pty.Send("par");
+    pty.SendQueued("par");
     pty.CloseMaster();
     // What was still buffered may come first; then the hang-up must show as a
     // failure. A time-out here would leave a reader waiting for ever.

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -76,6 +77,32 @@ public:
         ASSERT_EQ(done, bytes.size()) << "the port did not take the bytes";
     }
 
+    // Sends bytes and waits until they stand in the slave's input queue, for a
+    // reader in this thread whose reads time out (the pty hands bytes over
+    // asynchronously).
+    void SendQueued(std::string_view bytes) {
+        const int before = Queued();
+        Send(bytes);
+        auto start = std::chrono::steady_clock::now();
+        while (Queued() < before + static_cast<int>(bytes.size()) && ElapsedMs(start) < kWaitMs) {
+            poll(nullptr, 0, 1);
+        }
+    }
+
+    // Waits until the program on the slave side has read every byte sent so
+    // far; true if it did in time. A poll of the slave first hands over the
+    // bytes still in transit inside the pty, so an empty queue means "read".
+    bool WaitUntilTaken(int timeoutMs = kWaitMs) {
+        auto start = std::chrono::steady_clock::now();
+        for (;;) {
+            pollfd p{slave_, POLLIN, 0};
+            poll(&p, 1, 0);
+            if (Queued() == 0) return true;
+            if (ElapsedMs(start) >= timeoutMs) return false;
+            poll(nullptr, 0, 1);
+        }
+    }
+
     // Reads what the program sent until `count` bytes have come or `timeoutMs` has passed.
     std::string Receive(std::size_t count, int timeoutMs = kWaitMs) {
         std::string got;
@@ -104,6 +131,11 @@ public:
     }
 
 private:
+    int Queued() const {
+        int queued = 0;
+        return ioctl(slave_, FIONREAD, &queued) == 0 ? queued : 0;
+    }
+
     template <typename Wanted>
     void ReadWhile(Wanted more, std::string& got, std::size_t limit, int timeoutMs) {
         auto start = std::chrono::steady_clock::now();
@@ -141,8 +173,10 @@ public:
             return;
         }
         fcntl(out_, F_SETFL, O_NONBLOCK);
-        // Console answers are short: the pipe takes them whole.
-        if (!input.empty() && write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        // Console answers are short: the pipe takes them whole, unless the
+        // program has already ended and closed it (EPIPE).
+        if (!input.empty() && write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size()) &&
+            errno != EPIPE) {
             ADD_FAILURE() << "console input not taken";
         }
         close(in);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,17 @@
 #include <stdexcept>
 
 namespace testing_support {
+
+namespace {
+
+// A child that ends before it has read all its input closes the pipe; the
+// test then gets EPIPE from its write instead of being killed by SIGPIPE.
+const bool sigpipeIgnored = [] {
+    signal(SIGPIPE, SIG_IGN);
+    return true;
+}();
+
+}  // namespace
 
 int StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
                  int& inFd, int& outFd) {
@@ -26,6 +38,7 @@ int StartProgram(const std::string& program, const std::vector<std::string>& arg
     }
     const pid_t pid = fork();
     if (pid == 0) {
+        signal(SIGPIPE, SIG_DFL);  // the program gets the disposition it would have from a shell
         dup2(inPipe[0], 0);
         dup2(outPipe[1], 1);
         dup2(outPipe[1], 2);
@@ -69,11 +82,15 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         pollfd fds[2] = {{outRead, POLLIN, 0}, {inFd, POLLOUT, 0}};
         int n = poll(fds, inFd >= 0 ? 2 : 1, 60000);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;  // a minute without progress: give up on the child
+        if (n <= 0) {  // a minute without progress: the child hangs, end it
+            kill(pid, SIGKILL);
+            break;
+        }
         if (inFd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
             ssize_t w = write(inFd, input.data() + written, input.size() - written);
             if (w > 0) written += static_cast<std::size_t>(w);
-            if (w < 0 || written == input.size()) {
+            // EPIPE: the child closed its input (it ended or stopped reading).
+            if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) {
                 close(inFd);
                 inFd = -1;
             }
