@@ -15,6 +15,18 @@
 AssembledFrame assembledFrame;
 
 namespace {
+DataUnit* unitStore = nullptr;            // null: the frame's own units
+std::int32_t unitCapacity = kFrameUnitsMax;
+}  // namespace
+
+void SetFrameUnitStore(DataUnit* store, std::int32_t capacity) {
+    unitStore = capacity > 0 ? store : nullptr;
+    unitCapacity = unitStore != nullptr ? capacity : kFrameUnitsMax;
+}
+
+const DataUnit* FrameUnits() { return unitStore != nullptr ? unitStore : assembledFrame.units; }
+
+namespace {
 
 // PPP frames are delimited by the flag character.
 constexpr std::uint8_t kPppFlag = 0x7E;
@@ -77,15 +89,20 @@ void StartFrame(Side side, RecordPos at) {
     state.frameTimestampAt = state.timestampAt[side];
     frame->direction = kSides[side].direction;
     frame->status = 0;
+    frame->seen = 0;
     frame->units[0] = 0;
+    if (unitStore != nullptr) unitStore[0] = 0;
 }
 
-// Appends a unit; beyond 64 units the frame goes on but further units are dropped.
+// Appends a unit; beyond the store's capacity the frame goes on but further
+// units are only counted.
 void StoreUnit(AssembledFrame* frame, DataUnit unit) {
-    if (frame->count >= kFrameUnitsMax) return;
-    frame->units[frame->count] = unit;
+    ++frame->seen;
+    if (frame->count >= unitCapacity) return;
+    DataUnit* units = unitStore != nullptr ? unitStore : frame->units;
+    units[frame->count] = unit;
     ++frame->count;
-    frame->units[frame->count] = 0;
+    units[frame->count] = 0;
 }
 
 // One direction's step of the HDLC-family assembly; returns the new pending value.
