@@ -33,16 +33,6 @@ std::int32_t ParseVersion(const std::uint8_t* text, std::size_t available) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-std::string_view StatusMessage(int status) {
-    switch (status) {
-        case 1: return "Can't open data file.";
-        case 2: return "Can't create mapping object.";
-        case 3: return "Can't map view of file.";
-        case 4: return "Unknown data file.";
-        case 5: return "Unsuported data.";  // the program's own spelling
-        default: return "";
-    }
-}
 }  // namespace
 
 CMonData::CMonData(const char* fileName) {
@@ -125,6 +115,17 @@ int CMonData::LoadSettings(CaptureSettings& settings) const {
     return 1;
 }
 
+std::string_view DataFileStatusMessage(int status) {
+    switch (status) {
+        case 1: return "Can't open data file.";
+        case 2: return "Can't create mapping object.";
+        case 3: return "Can't map view of file.";
+        case 4: return "Unknown data file.";
+        case 5: return "Unsuported data.";  // the program's own spelling
+        default: return "";
+    }
+}
+
 int OpenDataFile() {
     if (monData != nullptr) return 1;
     monData = new (std::nothrow) CMonData(options.dataFileName);
@@ -134,7 +135,7 @@ int OpenDataFile() {
     }
     const int status = monData->Status();
     if (status == 0) return 1;
-    const std::string_view message = StatusMessage(status);
+    const std::string_view message = DataFileStatusMessage(status);
     std::printf("%.*s\n", static_cast<int>(message.size()), message.data());
     return 0;
 }

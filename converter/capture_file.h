@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "decode/record_stream.h"
 
@@ -101,6 +102,8 @@ private:
 
 extern CMonData* monData;
 
+// The message for a CMonData status other than 0.
+std::string_view DataFileStatusMessage(int status);
 // Opens and validates options.dataFileName once; prints the failure message.
 int OpenDataFile();
 // Releases the CMonData object (exit clean-up).
