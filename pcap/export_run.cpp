@@ -1,0 +1,239 @@
+#include "pcap/export_run.h"
+
+#include "converter/capture_file.h"
+#include "converter/options.h"
+#include "decode/frame_assembly.h"
+#include "decode/frame_walk.h"
+#include "pcap/packet_times.h"
+#include "pcap/pcapng_writer.h"
+
+namespace {
+
+constexpr std::size_t kPacketBytesMax = 65535;
+constexpr std::uint8_t kPppFlag = 0x7E;
+constexpr std::uint8_t kPppEscape = 0x7D;
+
+DataUnit frameStore[kPacketBytesMax + 1];  // the assembly's units of one frame
+std::uint8_t packetBuffer[kFrameHeaderMax + kPacketBytesMax];
+// One data run per direction, each after room for its serial-line header.
+std::uint8_t runBuffer[2][kSerialHeaderSize + kPacketBytesMax];
+char comment[kCommentMax + 1];
+std::size_t commentUsed = 0;
+
+ExportSettings settings;
+ExportCounts* counts = nullptr;
+
+// Starts a packet's comment with its line ("SD ", "RD " or none) and time mark.
+void StartComment(const char* line, CaptureRecord timestamp) {
+    if (timestamp == 0) {
+        commentUsed = static_cast<std::size_t>(std::snprintf(comment, sizeof comment, "%sTM=------", line));
+    } else {
+        commentUsed = static_cast<std::size_t>(std::snprintf(comment, sizeof comment, "%sTM=%02X%02X%02X", line,
+                                                             TimeByte0(timestamp), TimeByte1(timestamp),
+                                                             TimeByte2(timestamp)));
+    }
+}
+
+template <typename... Args>
+void AddComment(const char* format, Args... args) {
+    if (commentUsed >= kCommentMax) return;
+    const int n = std::snprintf(comment + commentUsed, sizeof comment - commentUsed, format, args...);
+    if (n > 0) commentUsed += static_cast<std::size_t>(n);
+    if (commentUsed > kCommentMax) commentUsed = kCommentMax;
+}
+
+bool Write(const std::uint8_t* data, std::size_t length, std::size_t originalLength, std::uint64_t time,
+           std::uint32_t flags) {
+    PcapngPacket packet;
+    packet.seconds = time;
+    packet.data = data;
+    packet.length = static_cast<std::uint32_t>(length);
+    packet.originalLength = static_cast<std::uint32_t>(originalLength);
+    packet.flags = flags;
+    packet.comment = std::string_view(comment, commentUsed);
+    return PcapngWritePacket(packet);
+}
+
+void CountSide(bool sd) { ++(sd ? counts->sd : counts->rd); }
+
+// ---- Frames ---------------------------------------------------------------------
+
+// The frame's bytes as the listing reads them: units of codes 2 and 3 mark the
+// frame check and carry no byte. PPP frames also lose their leading flags and
+// their transparency. Returns the number of bytes written to `out`.
+std::size_t FrameBytes(const AssembledFrame& frame, bool ppp, std::uint8_t* out) {
+    std::size_t n = 0;
+    bool escaped = false;
+    const DataUnit* units = FrameUnits();
+    for (std::int32_t i = 0; i < frame.count; ++i) {
+        const DataUnit unit = units[i];
+        const std::uint8_t code = UnitCode(unit);
+        if (code == kUnitStatus1 || code == kUnitStatus2) continue;
+        std::uint8_t byte = DataByte(unit);
+        if (ppp) {
+            if (n == 0 && !escaped && byte == kPppFlag) continue;
+            if (escaped) {
+                byte ^= 0x20;
+                escaped = false;
+            } else if (byte == kPppEscape) {
+                escaped = true;
+                continue;
+            }
+        }
+        out[n++] = byte;
+    }
+    return n;
+}
+
+bool ExportFrame(const AssembledFrame& frame) {
+    const bool sd = (frame.direction & 0x7F) == kFrameSd;
+    const PacketSide side{sd, settings.sdIsNetwork};
+    const bool ppp = settings.kind == ExportKind::kPpp;
+    const std::size_t header = WriteFrameHeader(settings.kind, side, packetBuffer);
+    std::size_t n = FrameBytes(frame, ppp, packetBuffer + header);
+    // Units beyond the store were seen on the line but not kept.
+    const std::size_t dropped =
+        frame.seen > frame.count ? static_cast<std::size_t>(frame.seen - frame.count) : 0;
+    std::uint32_t flags = DirectionFlags(settings.kind, side);
+
+    StartComment(sd ? "SD " : "RD ", frame.timestamp);
+    static constexpr const char* kMarks[] = {nullptr, "G", "E", "SF", "A"};
+    if (!ppp && frame.status >= 1 && frame.status <= 4) AddComment(" FC=%s", kMarks[frame.status]);
+    if (frame.status == 2 && !ppp) flags |= epb_flag::kCrcError;
+    if (frame.status == 3 && !ppp) flags |= epb_flag::kPacketTooShort;
+    if (settings.modulo128) AddComment(" mod 128");
+    if (dropped > 0) {
+        AddComment(" cut at %zu of %zu bytes", n, n + dropped);
+    } else if (ppp && n > 0) {
+        const std::uint8_t* bytes = packetBuffer + header;
+        switch (CheckPppFcs(bytes, n)) {
+            case PppFcs::kFcs16: n -= 2; AddComment(" FCS-16 stripped"); break;
+            case PppFcs::kFcs32: n -= 4; AddComment(" FCS-32 stripped"); break;
+            case PppFcs::kBad:
+                flags |= epb_flag::kCrcError;
+                if (n >= 2) AddComment(" FCS-16 bad (received %02X %02X)", bytes[n - 2], bytes[n - 1]);
+                else AddComment(" FCS-16 bad (received %02X)", bytes[0]);
+                break;
+        }
+    }
+    if (n == 0) AddComment(" empty");
+    CountSide(sd);
+    return Write(packetBuffer, header + n, header + n + dropped, PacketTime(frame.timestamp), flags);
+}
+
+bool ExportFrames() {
+    const bool ppp = settings.kind == ExportKind::kPpp;
+    SetFrameUnitStore(frameStore, static_cast<std::int32_t>(kPacketBytesMax));
+    StartFrameWalk(ppp);
+    bool written = true;
+    while (const AssembledFrame* frame = NextWalkedFrame()) {
+        if (!ExportFrame(*frame)) {
+            written = false;
+            break;
+        }
+    }
+    SetFrameUnitStore(nullptr, 0);
+    return written;
+}
+
+// ---- Serial data runs ------------------------------------------------------------
+
+struct DataRun {
+    std::size_t length = 0;        // data bytes so far; 0: no run open
+    std::uint64_t order = 0;       // record number of the first byte
+    CaptureRecord timestamp = 0;   // the last timestamp of its direction before it
+};
+DataRun runs[2];
+CaptureRecord lastTimestamp[2] = {0, 0};
+CaptureRecord lastAnyTimestamp = 0;
+std::uint8_t lineState = 0;  // the interface lines in force
+
+bool EmitRun(int side) {
+    DataRun& run = runs[side];
+    if (run.length == 0) return true;
+    const bool sd = side == 0;
+    const std::uint64_t time = PacketTime(run.timestamp);
+    WriteSerialHeader(time, sd ? SerialEvent::kDataSent : SerialEvent::kDataReceived, lineState, runBuffer[side]);
+    StartComment(sd ? "SD " : "RD ", run.timestamp);
+    CountSide(sd);
+    const std::size_t length = kSerialHeaderSize + run.length;
+    run.length = 0;
+    return Write(runBuffer[side], length, length, time, DirectionFlags(ExportKind::kSerial, PacketSide{sd, false}));
+}
+
+// Ends both runs, the one begun first written first.
+bool EndRuns() {
+    const int first = runs[1].length > 0 && (runs[0].length == 0 || runs[1].order < runs[0].order) ? 1 : 0;
+    return EmitRun(first) && EmitRun(1 - first);
+}
+
+bool EmitLineState(CaptureRecord w) {
+    static constexpr const char* kLineNames[8] = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
+    const std::uint8_t after = StateAfter(w);
+    lineState = after;
+    const std::uint64_t time = PacketTime(lastAnyTimestamp);
+    WriteSerialHeader(time, SerialEvent::kStatusChange, after, packetBuffer);
+    StartComment("", lastAnyTimestamp);
+    AddComment(" line state");
+    for (int line = 0; line < 8; ++line) {
+        if (after & (1u << line)) AddComment(" %s", kLineNames[line]);
+    }
+    if (after == 0) AddComment(" -");
+    ++counts->lineStates;
+    return Write(packetBuffer, kSerialHeaderSize, kSerialHeaderSize, time, 0);
+}
+
+bool AddRunByte(int side, std::uint8_t byte, std::uint64_t order) {
+    DataRun& run = runs[side];
+    if (run.length == 0) {
+        run.order = order;
+        run.timestamp = lastTimestamp[side];
+    }
+    runBuffer[side][kSerialHeaderSize + run.length++] = byte;
+    return run.length < kPacketBytesMax || EmitRun(side);
+}
+
+bool ExportDataRuns() {
+    runs[0] = runs[1] = DataRun{};
+    lastTimestamp[0] = lastTimestamp[1] = lastAnyTimestamp = 0;
+    if (RecordAreaEmpty()) return true;
+    ResetWorkingCursor();
+    lineState = InitialLineState();
+    RecordPos p = captureSettings.window.home.position;
+    std::uint64_t order = 0;
+    do {
+        const CaptureRecord w = RecordAt(p);
+        ++order;
+        if (IsDataRecord(w)) {
+            const DataUnit units[2] = {SdUnit(w), RdUnit(w)};
+            for (int side = 0; side < 2; ++side) {
+                const std::uint8_t code = UnitCode(units[side]);
+                if (code == kUnitBlank || code == kUnitNone) continue;
+                if (options.dataLine == (side == 0 ? kRdOnly : kSdOnly)) continue;
+                if (!AddRunByte(side, DataByte(units[side]), order)) return false;
+            }
+        } else if (IsTimestampRecord(w) || IsIdleRecord(w) || IsLineStateRecord(w)) {
+            if (!EndRuns()) return false;
+            if (IsTimestampRecord(w)) {
+                lastTimestamp[TimestampIsRd(w) ? 1 : 0] = w;
+                lastAnyTimestamp = w;
+            } else if (IsLineStateRecord(w) && !EmitLineState(w)) {
+                return false;
+            }
+        }
+    } while (NextRecord(p));
+    return EndRuns();
+}
+
+}  // namespace
+
+bool ExportCapture(std::FILE* out, const ExportSettings& exportSettings, std::string_view description,
+                   ExportCounts& exportCounts) {
+    settings = exportSettings;
+    counts = &exportCounts;
+    exportCounts = ExportCounts{};
+    StartPacketClock(settings.date);
+    if (!PcapngBegin(out, kExporterName, LinkTypeOf(settings.kind), description)) return false;
+    const bool written = settings.kind == ExportKind::kSerial ? ExportDataRuns() : ExportFrames();
+    return PcapngFinish() && written;
+}
