@@ -124,7 +124,7 @@ bool ExportFrame(const AssembledFrame& frame) {
 bool ExportFrames() {
     const bool ppp = settings.kind == ExportKind::kPpp;
     SetFrameUnitStore(frameStore, static_cast<std::int32_t>(kPacketBytesMax));
-    StartFrameWalk(ppp);
+    StartFrameWalk(ppp ? FrameAssembly::kPpp : FrameAssembly::kHdlc);
     bool written = true;
     while (const AssembledFrame* frame = NextWalkedFrame()) {
         if (!ExportFrame(*frame)) {
