@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Times every listing of vx5cvt as a whole process on the large captures, with
-# xxd on the same capture file beside each as the reference.
+# xxd on the same capture file beside each as the reference; then the pcapng
+# export of vx5pcap, with tshark reading the exported frames' listing fields
+# beside our own listing of the same capture.
 #   bench/run.sh            (captures are made once in bench/data/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 command -v xxd >/dev/null || { apt-get update -qq && apt-get install -y -qq xxd; }
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DVX_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j"$(nproc)" --target vx5cvt make_bench_captures >/dev/null
+cmake --build build-bench -j"$(nproc)" --target vx5cvt vx5pcap make_bench_captures >/dev/null
 data=bench/data
 mkdir -p "$data"
 [ -f "$data/ppp.dt" ] || build-bench/make_bench_captures "$data"
@@ -54,3 +56,20 @@ row "X.25 packets"                  $data/hdlc.dt  measure $v -f20 $data/hdlc.dt
 row "LAPD messages"                 $data/hdlc.dt  measure $v -f41 $data/hdlc.dt "$out/listing"
 row "PPP translation"               $data/ppp.dt   measure $v $data/ppp.dt "$out/listing" -f
 row "PPP frame dump"                $data/ppp.dt   measure_dialogue $data/ppp.dt
+
+# The export, tshark on what it wrote (the fields the translated listing
+# shows), and vx5cvt's listing of the same frames.
+lapb_fields="-e frame.time -e lapb.address -e lapb.control.ftype -e lapb.control.s_ftype -e lapb.control.u_modifier_cmd -e lapb.control.n_s -e lapb.control.p -e lapb.control.n_r -e frame.packet_flags"
+ppp_fields="-e frame.time -e ppp.protocol -e ppp.code -e ppp.identifier"
+printf '\n%-34s %9s %9s %11s %11s\n' "export" "seconds" "peak MiB" "tshark s" "listing s"
+export_row() {
+  local name=$1 file=$2 kind=$3 listing=$4 fields=$5
+  local e t l
+  e=$(measure build-bench/vx5pcap $kind "$file" "$out/export.pcapng")
+  build-bench/vx5pcap $kind "$file" "$out/export.pcapng" 2>/dev/null
+  t=$(measure sh -c "tshark -r '$out/export.pcapng' -T fields $fields > '$out/tshark'")
+  l=$(measure $v $listing "$file" "$out/listing")
+  printf '%-34s %9s %9s %11s %11s\n' "$name" "${e% *}" "${e#* }" "${t% *}" "${l% *}"
+}
+export_row "LAPB frames to pcapng"  $data/hdlc.dt -f2 -f2 "$lapb_fields"
+export_row "PPP frames to pcapng"   $data/ppp.dt  ""  -f  "$ppp_fields"

@@ -1,5 +1,6 @@
 // Takes arbitrary bytes as a capture data file and runs every listing of the
-// converter over it, at 40, 80 and 136 columns, into a discarded destination.
+// converter over it, at 40, 80 and 136 columns, and every pcapng export, into
+// discarded destinations.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "converter/dump_listings.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
+#include "pcap/export_run.h"
 #include "translate/frame_translation.h"
 #include "translate/packet_translation.h"
 #include "translate/ppp_translation.h"
@@ -53,6 +55,24 @@ void RunAllListings() {
     }
 }
 
+// The pcapng export of every kind, into a discarded stream.
+void RunAllExports() {
+    static constexpr ExportKind kKinds[] = {ExportKind::kSdlc, ExportKind::kLapb, ExportKind::kLapd, ExportKind::kPpp,
+                                            ExportKind::kSerial};
+    static std::FILE* sink = std::fopen("/dev/null", "wb");
+    for (ExportKind kind : kKinds) {
+        const CaptureSettings saved = captureSettings;
+        ResetOptions();
+        options.dataLine = static_cast<std::int8_t>(static_cast<int>(kind) % 3);
+        ExportSettings settings;
+        settings.kind = kind;
+        settings.sdIsNetwork = kind == ExportKind::kLapd;
+        ExportCounts counts;
+        ExportCapture(sink, settings, "fuzz", counts);
+        captureSettings = saved;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -67,7 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
     ResetOptions();
     std::strcpy(options.dataFileName, name);
-    if (OpenDataFile() && monData->LoadSettings(captureSettings)) RunAllListings();
+    if (OpenDataFile() && monData->LoadSettings(captureSettings)) {
+        RunAllListings();
+        RunAllExports();
+    }
     ReleaseDataFile();
     close(fd);
     return 0;
