@@ -17,29 +17,38 @@ DataUnit frameStore[kPacketBytesMax + 1];  // the assembly's units of one frame
 std::uint8_t packetBuffer[kFrameHeaderMax + kPacketBytesMax];
 // One data run per direction, each after room for its serial-line header.
 std::uint8_t runBuffer[2][kSerialHeaderSize + kPacketBytesMax];
-char comment[kCommentMax + 1];
+char comment[kCommentMax];
 std::size_t commentUsed = 0;
 
 ExportSettings settings;
 ExportCounts* counts = nullptr;
 
-// Starts a packet's comment with its line ("SD ", "RD " or none) and time mark.
-void StartComment(const char* line, CaptureRecord timestamp) {
-    if (timestamp == 0) {
-        commentUsed = static_cast<std::size_t>(std::snprintf(comment, sizeof comment, "%sTM=------", line));
-    } else {
-        commentUsed = static_cast<std::size_t>(std::snprintf(comment, sizeof comment, "%sTM=%02X%02X%02X", line,
-                                                             TimeByte0(timestamp), TimeByte1(timestamp),
-                                                             TimeByte2(timestamp)));
+void AddText(std::string_view text) {
+    for (char c : text) {
+        if (commentUsed == kCommentMax) break;
+        comment[commentUsed++] = c;
     }
 }
 
-template <typename... Args>
-void AddComment(const char* format, Args... args) {
-    if (commentUsed >= kCommentMax) return;
-    const int n = std::snprintf(comment + commentUsed, sizeof comment - commentUsed, format, args...);
-    if (n > 0) commentUsed += static_cast<std::size_t>(n);
-    if (commentUsed > kCommentMax) commentUsed = kCommentMax;
+void AddHex(std::uint8_t b) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const char digits[2] = {kHex[b >> 4], kHex[b & 0x0F]};
+    AddText(std::string_view(digits, 2));
+}
+
+// Starts a packet's comment with its line ("SD ", "RD " or none) and its time
+// mark as the listing shows it.
+void StartComment(std::string_view line, CaptureRecord timestamp) {
+    commentUsed = 0;
+    AddText(line);
+    AddText("TM=");
+    if (timestamp == 0) {
+        AddText("------");
+    } else {
+        AddHex(TimeByte0(timestamp));
+        AddHex(TimeByte1(timestamp));
+        AddHex(TimeByte2(timestamp));
+    }
 }
 
 bool Write(const std::uint8_t* data, std::size_t length, std::size_t originalLength, std::uint64_t time,
@@ -97,26 +106,33 @@ bool ExportFrame(const AssembledFrame& frame) {
     std::uint32_t flags = DirectionFlags(settings.kind, side);
 
     StartComment(sd ? "SD " : "RD ", frame.timestamp);
-    static constexpr const char* kMarks[] = {nullptr, "G", "E", "SF", "A"};
-    if (!ppp && frame.status >= 1 && frame.status <= 4) AddComment(" FC=%s", kMarks[frame.status]);
+    static constexpr std::string_view kMarks[] = {"", " FC=G", " FC=E", " FC=SF", " FC=A"};
+    if (!ppp && frame.status <= 4) AddText(kMarks[frame.status]);
     if (frame.status == 2 && !ppp) flags |= epb_flag::kCrcError;
     if (frame.status == 3 && !ppp) flags |= epb_flag::kPacketTooShort;
-    if (settings.modulo128) AddComment(" mod 128");
+    if (settings.modulo128) AddText(" mod 128");
     if (dropped > 0) {
-        AddComment(" cut at %zu of %zu bytes", n, n + dropped);
+        char cut[48];
+        AddText(std::string_view(cut, static_cast<std::size_t>(
+                                          std::snprintf(cut, sizeof cut, " cut at %zu of %zu bytes", n, n + dropped))));
     } else if (ppp && n > 0) {
         const std::uint8_t* bytes = packetBuffer + header;
         switch (CheckPppFcs(bytes, n)) {
-            case PppFcs::kFcs16: n -= 2; AddComment(" FCS-16 stripped"); break;
-            case PppFcs::kFcs32: n -= 4; AddComment(" FCS-32 stripped"); break;
+            case PppFcs::kFcs16: n -= 2; AddText(" FCS-16 stripped"); break;
+            case PppFcs::kFcs32: n -= 4; AddText(" FCS-32 stripped"); break;
             case PppFcs::kBad:
                 flags |= epb_flag::kCrcError;
-                if (n >= 2) AddComment(" FCS-16 bad (received %02X %02X)", bytes[n - 2], bytes[n - 1]);
-                else AddComment(" FCS-16 bad (received %02X)", bytes[0]);
+                AddText(" FCS-16 bad (received ");
+                if (n >= 2) {
+                    AddHex(bytes[n - 2]);
+                    AddText(" ");
+                }
+                AddHex(bytes[n - 1]);
+                AddText(")");
                 break;
         }
     }
-    if (n == 0) AddComment(" empty");
+    if (n == 0) AddText(" empty");
     CountSide(sd);
     return Write(packetBuffer, header + n, header + n + dropped, PacketTime(frame.timestamp), flags);
 }
@@ -168,17 +184,17 @@ bool EndRuns() {
 }
 
 bool EmitLineState(CaptureRecord w) {
-    static constexpr const char* kLineNames[8] = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
+    static constexpr std::string_view kLineNames[8] = {" RS", " CS", " DR", " CD", " ER", " SQ", " CI", " EX"};
     const std::uint8_t after = StateAfter(w);
     lineState = after;
     const std::uint64_t time = PacketTime(lastAnyTimestamp);
     WriteSerialHeader(time, SerialEvent::kStatusChange, after, packetBuffer);
     StartComment("", lastAnyTimestamp);
-    AddComment(" line state");
+    AddText(" line state");
     for (int line = 0; line < 8; ++line) {
-        if (after & (1u << line)) AddComment(" %s", kLineNames[line]);
+        if (after & (1u << line)) AddText(kLineNames[line]);
     }
-    if (after == 0) AddComment(" -");
+    if (after == 0) AddText(" -");
     ++counts->lineStates;
     return Write(packetBuffer, kSerialHeaderSize, kSerialHeaderSize, time, 0);
 }

@@ -45,21 +45,31 @@ void PutNumberTag(std::uint8_t*& p, std::uint16_t tag, std::uint32_t v) {
 
 bool UserSide(PacketSide side) { return side.sd != side.sdIsNetwork; }
 
+// Byte-at-a-time tables of the two frame check sequences (bit-reversed polynomials).
+template <typename T, T kPolynomial>
+constexpr auto FcsTable() {
+    struct Table {
+        T entry[256];
+    } table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        T v = static_cast<T>(i);
+        for (int b = 0; b < 8; ++b) v = (v & 1) ? static_cast<T>((v >> 1) ^ kPolynomial) : static_cast<T>(v >> 1);
+        table.entry[i] = v;
+    }
+    return table;
+}
+constexpr auto kFcs16Table = FcsTable<std::uint16_t, 0x8408>();
+constexpr auto kFcs32Table = FcsTable<std::uint32_t, 0xEDB88320>();
+
 std::uint16_t Fcs16(const std::uint8_t* bytes, std::size_t n) {
     std::uint16_t fcs = 0xFFFF;
-    for (std::size_t i = 0; i < n; ++i) {
-        fcs ^= bytes[i];
-        for (int b = 0; b < 8; ++b) fcs = (fcs & 1) ? static_cast<std::uint16_t>((fcs >> 1) ^ 0x8408) : fcs >> 1;
-    }
+    for (std::size_t i = 0; i < n; ++i) fcs = static_cast<std::uint16_t>((fcs >> 8) ^ kFcs16Table.entry[(fcs ^ bytes[i]) & 0xFF]);
     return fcs;
 }
 
 std::uint32_t Fcs32(const std::uint8_t* bytes, std::size_t n) {
     std::uint32_t fcs = 0xFFFFFFFF;
-    for (std::size_t i = 0; i < n; ++i) {
-        fcs ^= bytes[i];
-        for (int b = 0; b < 8; ++b) fcs = (fcs & 1) ? (fcs >> 1) ^ 0xEDB88320 : fcs >> 1;
-    }
+    for (std::size_t i = 0; i < n; ++i) fcs = (fcs >> 8) ^ kFcs32Table.entry[(fcs ^ bytes[i]) & 0xFF];
     return fcs;
 }
 
