@@ -18,6 +18,9 @@ constexpr std::uint16_t kEpbFlags = 2;
 
 // Room for the largest block: headers, packet data, comment and flags options.
 constexpr std::size_t kBlockMax = 64 + kPacketDataMax + 4 + kCommentMax + 4 + 16;
+// The section and interface texts (a program name, a file name and its mode).
+constexpr std::size_t kNameMax = 1024;
+static_assert(kBlockMax > 64 + 2 * (kNameMax + 4));
 
 std::uint8_t block[kBlockMax];
 std::size_t used = 0;
@@ -72,7 +75,7 @@ bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t lin
     Put16(0);  // minor version
     Put32(0xFFFFFFFF);  // section length not given
     Put32(0xFFFFFFFF);
-    PutTextOption(kShbUserAppl, application, kCommentMax);
+    PutTextOption(kShbUserAppl, application, kNameMax);
     Put32(kOptEnd);
     if (!EndBlock()) return false;
 
@@ -80,7 +83,7 @@ bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t lin
     Put16(linkType);
     Put16(0);  // reserved
     Put32(0);  // no snapshot length limit
-    PutTextOption(kIfDescription, description, kCommentMax);
+    PutTextOption(kIfDescription, description, kNameMax);
     const std::uint8_t wholeSeconds = 0;  // 10^0 units per second
     PutOption(kIfTsresol, &wholeSeconds, 1);
     Put32(kOptEnd);
