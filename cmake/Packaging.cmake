@@ -50,7 +50,28 @@ endforeach()
 vx_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(vx_compressed_docs ALL DEPENDS ${vx_gzipped})
 
-install(FILES README.md LICENSE packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+# Debian's machine-readable copyright file: its head from packaging/, the
+# licence text from LICENSE (one source), each line indented by one blank and
+# empty lines written as " .".
+file(READ ${CMAKE_SOURCE_DIR}/packaging/copyright.in vx_copyright)
+file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE vx_license_lines)
+set(vx_in_terms FALSE)
+foreach(line IN LISTS vx_license_lines)
+  if(line MATCHES "^Permission is hereby granted")
+    set(vx_in_terms TRUE)
+  endif()
+  if(vx_in_terms AND line STREQUAL "")
+    string(APPEND vx_copyright " .\n")
+  elseif(vx_in_terms)
+    string(APPEND vx_copyright " ${line}\n")
+  endif()
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/packaging/copyright "${vx_copyright}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/copyright.in)
+
+install(FILES README.md LICENSE ${CMAKE_BINARY_DIR}/packaging/copyright
+              ${CMAKE_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${VX_DOC_DIR})
 install(FILES examples/README.md DESTINATION ${VX_DOC_DIR}/examples)
 install(DIRECTORY examples/ DESTINATION ${VX_DOC_DIR}/examples

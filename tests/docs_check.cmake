@@ -1,8 +1,33 @@
-# Every console message that a manual page lists under DIAGNOSTICS (a .TP
-# entry whose tag is a .B line) must be a text of the program's own sources,
-# so a page cannot promise a message the program does not print
-# (run by CTest: cmake -DSOURCE_DIR=... -DPAGE=man/x.1 -DFOLDERS=a;b -P).
+cmake_minimum_required(VERSION 3.25)
+# Checks a document against the programs and the project (run by CTest:
+# cmake -DSOURCE_DIR=... -DPAGE=man/x.1 -DVERSION=... [-DFOLDERS=a;b] -P):
+# - a manual page's header names the project version, and so does the
+#   package changelog's first entry;
+# - every console message that a page lists under DIAGNOSTICS (a .TP entry
+#   whose tag is a .B line) is a text of the program's own sources in
+#   FOLDERS, so a page cannot promise a message the program does not print.
 file(STRINGS "${SOURCE_DIR}/${PAGE}" lines)
+list(GET lines 0 first)
+if(PAGE MATCHES "changelog$")
+  if(NOT first MATCHES "^vx5200-tools \\(${VERSION}\\) ")
+    message(FATAL_ERROR "${PAGE}: the first entry is not version ${VERSION}: ${first}")
+  endif()
+  return()
+endif()
+set(heading "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^\\.TH ")
+    set(heading "${line}")
+    break()
+  endif()
+endforeach()
+if(NOT heading MATCHES "\"vx5200-tools ${VERSION}\"")
+  message(FATAL_ERROR "${PAGE}: the header does not name vx5200-tools ${VERSION}: ${heading}")
+endif()
+if(NOT FOLDERS)
+  return()
+endif()
+
 set(sources "")
 foreach(folder ${FOLDERS})
   file(GLOB files "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
