@@ -24,7 +24,7 @@ struct ExportCounts {
 };
 
 // The pcapng section's application name.
-inline constexpr std::string_view kExporterName = "vx5pcap 1.0";
+inline constexpr std::string_view kExporterName = "vx5pcap " VX_PROJECT_VERSION;
 
 // Writes the capture (captureSettings, with options.dataLine) to `out`;
 // `description` names the interface. False when a write failed.

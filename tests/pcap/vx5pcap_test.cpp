@@ -45,7 +45,7 @@ pcapng_check::File Export(const std::string& data, std::vector<std::string> args
     EXPECT_EQ(r.out, summary + "\n");
     pcapng_check::File f = pcapng_check::Read(testing_support::ReadFileBytes(out));
     EXPECT_EQ(f.error, "");
-    EXPECT_EQ(f.application, "vx5pcap 1.0");
+    EXPECT_EQ(f.application, "vx5pcap " VX_PROJECT_VERSION);
     return f;
 }
 
