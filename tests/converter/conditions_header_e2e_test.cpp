@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
 using capture::CaptureBuilder;
+using testing_support::ConvertToListing;
 using testing_support::Crlf;
 
 const std::string kStars = "**************************************\n";

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "converter/capture_file.h"
@@ -10,6 +9,8 @@
 #include "converter/listing_writer.h"
 #include "converter/options.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
+#include "tests/support/record_area.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -80,23 +81,18 @@ protected:
         listing = ListingState{};
         captureSettings = CaptureSettings{};
     }
-    void TearDown() override { CloseListingDestination(); }
 
     // Puts the builder's settings block into the settings record.
     void Settings(const CaptureBuilder& b) {
-        const std::string bytes = b.Bytes();
-        std::memcpy(captureSettings.block, bytes.data() + 26, sizeof captureSettings.block);
+        record_area::LoadSettings(b);
         options.printCode = captureSettings.code();
     }
-    // The listing file that WriteConditionsHeader writes, and its result.
-    std::string Render(int withPrintCode, int* result = nullptr) {
-        std::FILE* file = std::fopen(path_.c_str(), "w");
-        EXPECT_NE(file, nullptr);
-        SetListingDestination(file, true);
+    // What WriteConditionsHeader writes into a listing file, and its result.
+    static std::string Render(int withPrintCode, int* result = nullptr) {
+        testing_support::ListingCapture out(true);
         const int r = WriteConditionsHeader(withPrintCode);
         if (result != nullptr) *result = r;
-        EXPECT_EQ(CloseListingDestination(), 0);
-        return testing_support::ReadFileBytes(path_);
+        return out.Take();
     }
     // The box alone (up to the second row of asterisks), checking that every
     // line of it is 38 characters wide.
@@ -112,9 +108,6 @@ protected:
             at = end + 2;
         }
     }
-
-    testing_support::TempDir dir_;
-    std::string path_ = dir_.File("listing.txt");
 };
 
 const std::string kStars = "**************************************\n";
@@ -293,14 +286,8 @@ TEST_F(ConditionsHeader, AFailedLastWriteIsMinusOne) {
     Settings(CaptureBuilder().Mode(kModeAsync));
     for (int withPrintCode : {0, 1}) {
         SCOPED_TRACE(withPrintCode);
-        std::FILE* full = std::fopen("/dev/full", "w");
-        ASSERT_NE(full, nullptr);
-        std::setvbuf(full, nullptr, _IONBF, 0);  // every character reaches the device at once
-        listing.destination = full;
-        listing.crlf = true;
+        testing_support::FailingListing full(true);
         EXPECT_EQ(WriteConditionsHeader(withPrintCode), -1);
-        listing.destination = nullptr;
-        std::fclose(full);
     }
 }
 
@@ -308,9 +295,7 @@ TEST_F(ConditionsHeader, TheBoxLinesAreCountedOnThePage) {
     // With pages of 66 lines the box and what follows it are the first lines of the page.
     Settings(CaptureBuilder().Mode(kModeHdlc));
     options.linesPerPage = 66;
-    std::FILE* file = std::fopen(path_.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    SetListingDestination(file, true);
+    testing_support::ListingCapture out(true);
     ::testing::internal::CaptureStdout();
     StartConversion();
     ::testing::internal::GetCapturedStdout();

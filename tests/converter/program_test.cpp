@@ -14,6 +14,7 @@
 #include "converter/options.h"
 #include "converter/program.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 using testing_support::RunProgram;
@@ -21,7 +22,7 @@ using testing_support::TempDir;
 
 namespace {
 
-const std::string kBanner = "===== NORD ARC Data File Converter =====\n Version 1.14\n\n";
+const std::string& kBanner = testing_support::kVx5cvtBanner;
 
 const std::string kUsage =
     "Illegal arguments.\n"
@@ -78,19 +79,6 @@ capture::CaptureBuilder AsyncCapture() {
     capture::CaptureBuilder b;
     b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
     return b;
-}
-
-// Runs vx5cvt with `options` on the capture and a listing file, expects exactly
-// a whole run on the console and returns the listing file's bytes.
-std::string WholeRunListing(const capture::CaptureBuilder& b, std::vector<std::string> options) {
-    TempDir dir;
-    b.Write(dir.File("c.dt"));
-    options.push_back(dir.File("c.dt"));
-    options.push_back(dir.File("out.txt"));
-    auto r = RunProgram(VX5CVT_PATH, options);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
-    return testing_support::ReadFileBytes(dir.File("out.txt"));
 }
 
 }  // namespace
@@ -221,9 +209,12 @@ TEST(Program, TheDataFileIsNeverReplacedByTheListing) {
 TEST(Program, LineStateChartNeedsRecordedLineStates) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
-    auto r = RunProgram(VX5CVT_PATH, {"-l", "-f", dir.File("a.dt"), dir.File("out.txt")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+    for (const char* second : {"-l", "-f"}) {  // the chart alone, or asked for with a translation
+        SCOPED_TRACE(second);
+        auto r = RunProgram(VX5CVT_PATH, {"-l", second, dir.File("a.dt"), dir.File("out.txt")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+    }
 }
 
 TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
@@ -402,7 +393,7 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
         b.Mode(c.mode).LineStateRecorded(true).Sd(0x05);
         std::vector<std::string> options = {"-n", "-d1", "-C40"};
         options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
+        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
     }
 }
 
@@ -527,6 +518,6 @@ TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
         b.Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true).Timestamp(0x7F, 0xFF, 0xFF);
         std::vector<std::string> options = {"-n", "-C40"};
         options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
+        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
     }
 }

@@ -12,6 +12,7 @@
 #include "converter/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
@@ -21,7 +22,7 @@ namespace {
 
 using capture::Unit;
 using testing_support::Crlf;
-using translation_test::ConvertCapture;
+using testing_support::ConvertToListing;
 using translation_test::HexRun;
 using translation_test::kStamp;
 
@@ -48,12 +49,11 @@ protected:
         options.modulo128 = c.modulo128;
         options.columns = c.columns;
         const AssembledFrame& frame = translation_test::LoadFrame(c.direction, c.status, c.timestamp, c.bytes);
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(TranslateFrame(frame), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
 
-    translation_test::ListingCapture out_;
+    testing_support::ListingCapture out_;
 };
 
 constexpr std::int8_t kSdlc = kFrameSdlc;
@@ -255,17 +255,17 @@ TEST_F(FrameListingTest, TheFourExampleLines) {
         for (std::uint8_t x : c.bytes) b.Sd(x);
         b.Sd(0x00, 2);  // status 1
         b.Sd(0x7E, 11);
-        EXPECT_EQ(ConvertCapture(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
+        EXPECT_EQ(ConvertToListing(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
     }
 }
 
 TEST_F(FrameListingTest, LapdHeadingFollowsTheColumns) {
     auto b = Hdlc();
     Frame(b, false, {0x00, 0x81, 0x0A, 0x06, 0x08, 0x09});
-    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C40"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f4", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 08\n"));
-    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C136"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f4", "-n", "-C136"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 0809\n"));
 }
@@ -282,7 +282,7 @@ TEST_F(FrameListingTest, EndMarksAndLongFrames) {
     b.Sd(0x7E, 12);
     Frame(b, true, {0x06, 0x73});
     const std::string wide = "SD:       05 INFO  0  0  0  SF " + HexRun(0, 52);
-    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", "-C136"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", "-C136"}),
               Crlf(std::string(kTitle) + kHdlcHeading +
                    "SD:       01 SABM     1        \n"
                    "RD:       02 UA       1      E \n"
@@ -299,10 +299,10 @@ TEST_F(FrameListingTest, BothDirectionsStartingInOneRecord) {
     b.Data(Unit(0x3F), Unit(0x73));
     b.Data(Unit(0x7E, 11), Unit(0x7E, 11));
     Frame(b, false, {0x03, 0x3F});
-    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
-                                              "SD:       01 SABM     1        \n"
-                                              "RD:       02 UA       1        \n"
-                                              "SD:       03 SABM     1      G \n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
+                                                       "SD:       01 SABM     1        \n"
+                                                       "RD:       02 UA       1        \n"
+                                                       "SD:       03 SABM     1      G \n"));
 }
 
 // Interleaved frames on both lines, each listed once and in capture order
@@ -329,7 +329,7 @@ TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     };
     for (const DataLineCase& c : cases) {
         SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
     }
 }
 
@@ -358,14 +358,14 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     };
     for (const DataLineCase& c : cases) {
         SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
     }
 }
 
 TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
     auto b = Hdlc();
     Frame(b, false, {0x03, 0x3F});
-    const std::string listingText = ConvertCapture(b, {"-f2"});
+    const std::string listingText = ConvertToListing(b, {"-f2"});
     const std::string title = Crlf(kTitle);
     const std::string tail = Crlf(std::string(kHdlcHeading) + "SD:       03 SABM     1      G \n");
     ASSERT_GT(listingText.size(), title.size() + tail.size());
@@ -379,7 +379,7 @@ TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
 TEST_F(FrameListingTest, CaptureWithoutFrames) {
     auto b = Hdlc();
     b.SdText("abc");
-    EXPECT_EQ(ConvertCapture(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
+    EXPECT_EQ(ConvertToListing(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
+#include "tests/support/record_area.h"
+#include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
 
 namespace {
@@ -38,7 +40,7 @@ constexpr CaptureRecord Stamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
 // The text appended to the line so far.
 std::string Line() { return std::string(lineBuilder.text, static_cast<std::size_t>(lineBuilder.position)); }
 
-using translation_test::ListingCapture;
+using testing_support::ListingCapture;
 
 class LineFieldsTest : public ::testing::Test {
 protected:
@@ -208,7 +210,7 @@ TEST_F(LineFieldsTest, FormattersNeverOverrunTheLine) {
     PutName("", 0x12, 9);
     EXPECT_EQ(lineBuilder.position, kLineBufferSize - 1);
     EXPECT_EQ(FinishLine(), 0);  // the NUL still fits
-    EXPECT_EQ(out.Text(), std::string(kLineBufferSize - 1, ' '));
+    EXPECT_EQ(out.Take(), std::string(kLineBufferSize - 1, ' '));
 }
 
 // ---- DATA column ------------------------------------------------------------------------
@@ -283,18 +285,13 @@ TEST_F(LineFieldsTest, FinishLineWritesTheTextWithoutLineEnd) {
     EXPECT_EQ(FinishLine(), 0);
     StartLine();
     EXPECT_EQ(FinishLine(), 0);  // an empty line writes nothing
-    EXPECT_EQ(out.Text(), "SD:  ");
+    EXPECT_EQ(out.Take(), "SD:  ");
 }
 
 TEST_F(LineFieldsTest, FinishLineReportsAFailedWrite) {
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    SetListingDestination(full, false);
+    testing_support::FailingListing full;
     PutLiteral("SD:");
     EXPECT_EQ(FinishLine(), -1);
-    listing.destination = nullptr;
-    std::fclose(full);
 }
 
 // ---- The run ----------------------------------------------------------------------------
@@ -303,16 +300,10 @@ TEST_F(LineFieldsTest, FinishLineReportsAFailedWrite) {
 class TranslationRunTest : public LineFieldsTest {
 protected:
     void Load(const capture::CaptureBuilder& builder, bool frameTimestamp) {
-        bytes_.clear();
-        for (std::uint32_t w : builder.Records()) {
-            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-        }
         captureSettings.block[settings_field::kFrameTimestamp] = frameTimestamp ? 1 : 0;
-        SetupRecordWindow(captureSettings.window, bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
+        record_area::Load(builder, bytes_);
         options.noGuide = true;
     }
-    void TearDown() override { listing.destination = nullptr; }
-
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -335,7 +326,7 @@ TEST_F(TranslationRunTest, WritesTitleHeadingAndOneLinePerFrame) {
     ListingCapture out;
     linesWritten = 0;
     EXPECT_EQ(RunTranslation("TITLE\n", "HEAD\n", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "TITLE\nHEAD\nSD:A1\nRD:B1\nSD:C1\n");
+    EXPECT_EQ(out.Take(), "TITLE\nHEAD\nSD:A1\nRD:B1\nSD:C1\n");
 }
 
 TEST_F(TranslationRunTest, StopsAfterFiveTimesTheLineBudget) {
@@ -345,7 +336,7 @@ TEST_F(TranslationRunTest, StopsAfterFiveTimesTheLineBudget) {
     options.lineBudget = 1;
     ListingCapture out;
     EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "SD:00\nSD:01\nSD:02\nSD:03\nSD:04\n");
+    EXPECT_EQ(out.Take(), "SD:00\nSD:01\nSD:02\nSD:03\nSD:04\n");
 }
 
 TEST_F(TranslationRunTest, EmptyCaptureGivesTitleAndHeadingOnly) {
@@ -353,7 +344,7 @@ TEST_F(TranslationRunTest, EmptyCaptureGivesTitleAndHeadingOnly) {
     Load(b, false);
     ListingCapture out;
     EXPECT_EQ(RunTranslation("T\n", "H\n", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "T\nH\n");
+    EXPECT_EQ(out.Take(), "T\nH\n");
 }
 
 int failedLines = 0;
@@ -371,14 +362,10 @@ TEST_F(TranslationRunTest, AWriteFailureEndsTheListing) {
     EXPECT_EQ(RunTranslation("T\n", "H\n", FailingLine, FrameAssembly::kHdlc), 0);
     EXPECT_EQ(failedLines, 1);
 
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    SetListingDestination(full, false);
+    testing_support::FailingListing full;
     linesWritten = 0;
     EXPECT_EQ(RunTranslation("T\n", "H\n", FirstByteLine, FrameAssembly::kHdlc), 0);
     EXPECT_EQ(linesWritten, 0);  // the title already failed
-    std::fclose(full);
 }
 
 // A PPP frame of one direction: a frame timestamp, the bytes, the closing flag.
@@ -409,7 +396,7 @@ TEST_F(TranslationRunTest, PppFramesListedOnceWhateverTheDataLine) {
         options.dataLine = c.dataLine;
         ListingCapture out;
         EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kPpp), 1);
-        EXPECT_EQ(out.Text(), c.expected);
+        EXPECT_EQ(out.Take(), c.expected);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
 #include "translate/ppp_translation.h"
+#include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
 
 namespace {
@@ -51,20 +52,18 @@ protected:
     std::string Translate(const Frame& f) {
         ResetFrameFields();
         DecodePppFrame(Load(f));
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppLine(), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
     std::string Dump(const Frame& f) {
         ResetFrameFields();
         SetupFrame(Load(f), false);
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppDumpLine(), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
 
 private:
-    translation_test::ListingCapture out_;
+    testing_support::ListingCapture out_;
 };
 
 }  // namespace
