@@ -81,6 +81,32 @@ capture::CaptureBuilder AsyncCapture() {
     return b;
 }
 
+// The title and heading of each translation.
+const std::string kFramesTop = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";
+const std::string kLapdFramesTop = "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n";
+const std::string kX25Top = "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n";
+const std::string kPppTop = "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n";
+
+struct ModeCase {
+    std::int8_t mode;
+    std::vector<std::string> options;
+    std::string listing;
+};
+
+// Converts a capture in each case's mode, with line states recorded and the
+// records `fill` adds, with `common` and then the case's options.
+void ExpectListingsByMode(const std::vector<ModeCase>& cases, void (*fill)(capture::CaptureBuilder&),
+                          const std::vector<std::string>& common) {
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
+        capture::CaptureBuilder b;
+        fill(b.Mode(c.mode).LineStateRecorded(true));
+        std::vector<std::string> options = common;
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
+    }
+}
+
 }  // namespace
 
 TEST(CommandLine, RejectedFormsPrintUsage) {
@@ -362,16 +388,8 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
     const std::string blanks26(26, ' ');
     const std::string normalDump = "05" + blanks26 + "\nEQ" + blanks26 + "\n";
     const std::string translateDump = std::string(28, ' ') + "\nEQ" + blanks26 + "\n";
-    const std::string frames = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";
-    const std::string x25 = "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n";
     const std::string messages = "        ** PACKET CONVERSION **\n     TM   PD  MESSAGE CRF CR  FC DATA\n";
-    const std::string ppp = "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n";
-    struct Case {
-        std::int8_t mode;
-        std::vector<std::string> options;
-        std::string listing;
-    };
-    const Case cases[] = {
+    ExpectListingsByMode({
         {kModeAsync, {}, normalDump},
         {kModeAsync, {"-f"}, translateDump},
         {kModeSync, {"-f41"}, translateDump},
@@ -379,22 +397,14 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
         {-1, {"-f20"}, translateDump},
         {kModeHdlc, {}, normalDump},
         {kModeHdlc, {"-f", "-l0"}, normalDump + "11" + blanks26 + "\n"},  // the chart wins
-        {kModeHdlc, {"-f"}, frames},
-        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
-        {kModeHdlc, {"-f20"}, x25},
+        {kModeHdlc, {"-f"}, kFramesTop},
+        {kModeHdlc, {"-f4"}, kLapdFramesTop},
+        {kModeHdlc, {"-f20"}, kX25Top},
         {kModeHdlc, {"-f41"}, messages},
         {kModePpp, {}, normalDump},
-        {kModePpp, {"-f"}, ppp},
-        {kModePpp, {"-f41"}, ppp},  // the command line cannot ask for the PPP frame dump
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
-        capture::CaptureBuilder b;
-        b.Mode(c.mode).LineStateRecorded(true).Sd(0x05);
-        std::vector<std::string> options = {"-n", "-d1", "-C40"};
-        options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
-    }
+        {kModePpp, {"-f"}, kPppTop},
+        {kModePpp, {"-f41"}, kPppTop},  // the command line cannot ask for the PPP frame dump
+    }, [](capture::CaptureBuilder& b) { b.Sd(0x05); }, {"-n", "-d1", "-C40"});
 }
 
 TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
@@ -497,27 +507,16 @@ TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
     const std::string markers = "[ TMSP ][ TMSP ][ TMSP ]    \n"
                                 "[123456][010203][7FFFFF]    \n" +
                                 blanks + "\n" + blanks + "\n";
-    struct Case {
-        std::int8_t mode;
-        std::vector<std::string> options;
-        std::string listing;
-    };
-    const Case cases[] = {
+    ExpectListingsByMode({
         {kModeAsync, {}, markers},
         {kModeAsync, {"-f"}, markers},
         {kModeAsync, {"-l0"}, markers + std::string(24, '1') + "    \n"},
-        {kModeHdlc, {"-f"}, "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n"},
-        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
-        {kModeHdlc, {"-f20"}, "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n"},
-        {kModePpp, {"-f"}, "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
-        capture::CaptureBuilder b;
-        b.Mode(c.mode).FrameTimestamp(true).LineStateRecorded(true);
-        b.Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true).Timestamp(0x7F, 0xFF, 0xFF);
-        std::vector<std::string> options = {"-n", "-C40"};
-        options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
-    }
+        {kModeHdlc, {"-f"}, kFramesTop},
+        {kModeHdlc, {"-f4"}, kLapdFramesTop},
+        {kModeHdlc, {"-f20"}, kX25Top},
+        {kModePpp, {"-f"}, kPppTop},
+    }, [](capture::CaptureBuilder& b) {
+        b.FrameTimestamp(true).Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true);
+        b.Timestamp(0x7F, 0xFF, 0xFF);
+    }, {"-n", "-C40"});
 }
