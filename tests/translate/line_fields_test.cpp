@@ -20,16 +20,7 @@
 namespace {
 
 using capture::Unit;
-
-// Fills the one frame buffer by hand.
-void SetFrame(std::uint8_t direction, CaptureRecord timestamp, std::uint8_t status,
-              std::initializer_list<DataUnit> units) {
-    assembledFrame = AssembledFrame{};
-    assembledFrame.direction = direction;
-    assembledFrame.timestamp = timestamp;
-    assembledFrame.status = status;
-    for (DataUnit u : units) assembledFrame.units[assembledFrame.count++] = u;
-}
+using translation_test::LoadUnits;
 
 // A timestamp record with the three time bytes (bit 15 set: stamped on RD).
 constexpr CaptureRecord Stamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, bool rd = false) {
@@ -54,7 +45,7 @@ protected:
 // ---- Reader ---------------------------------------------------------------------
 
 TEST_F(LineFieldsTest, NextByteSkipsStatusUnitsAndStaysAtEnd) {
-    SetFrame(kFrameSd, 0, 0, {Unit(0x11), Unit(0xEE, 2), Unit(0x22, 4), Unit(0xEE, 3), Unit(0x33, 14)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0x11), Unit(0xEE, 2), Unit(0x22, 4), Unit(0xEE, 3), Unit(0x33, 14)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), 0x11);
     EXPECT_EQ(NextByte(), 0x22);
@@ -65,10 +56,10 @@ TEST_F(LineFieldsTest, NextByteSkipsStatusUnitsAndStaysAtEnd) {
 }
 
 TEST_F(LineFieldsTest, NextByteOfEmptyFrameAndOfOnlyStatusUnits) {
-    SetFrame(kFrameSd, 0, 0, {});
+    LoadUnits(kFrameSd, 0, 0, {});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), -1);
-    SetFrame(kFrameSd, 0, 0, {Unit(0x41, 2), Unit(0x42, 3)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0x41, 2), Unit(0x42, 3)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), -1);
 }
@@ -85,7 +76,7 @@ TEST_F(LineFieldsTest, ReaderNeverGoesPastTheBuffer) {
 
 TEST_F(LineFieldsTest, NextPppByteRemovesTransparency) {
     // 7D 5E -> 7E; 7D 5F -> 7F; 7D, a status unit, 5D -> 7D; then a trailing 7D ends the frame.
-    SetFrame(kFrameSd, 0, 0,
+    LoadUnits(kFrameSd, 0, 0,
              {Unit(0x7D), Unit(0x5E), Unit(0x7D), Unit(0x5F), Unit(0x7D), Unit(0, 2), Unit(0x5D), Unit(0x21), Unit(0x7D)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextPppByte(), 0x7E);
@@ -99,7 +90,7 @@ TEST_F(LineFieldsTest, NextPppByteRemovesTransparency) {
 // ---- Frame set-up -------------------------------------------------------------------
 
 TEST_F(LineFieldsTest, SetupTakesSideTimeStatusAndReader) {
-    SetFrame(kFrameRd, Stamp(0x7A, 0x1B, 0x2C, true), 4, {Unit(0x55)});
+    LoadUnits(kFrameRd, 4, Stamp(0x7A, 0x1B, 0x2C, true), {Unit(0x55)});
     ASSERT_TRUE(SetupFrame(assembledFrame, true));
     EXPECT_EQ(frameFields.side, 1);
     // Bit 15 of the timestamp (its line) is not part of the first time byte.
@@ -111,7 +102,7 @@ TEST_F(LineFieldsTest, SetupTakesSideTimeStatusAndReader) {
 }
 
 TEST_F(LineFieldsTest, SetupWithoutStatusOrTimestamp) {
-    SetFrame(0x80 | kFrameSd, 0, 3, {Unit(0x55)});
+    LoadUnits(0x80 | kFrameSd, 3, 0, {Unit(0x55)});
     ASSERT_TRUE(SetupFrame(assembledFrame, false));  // only the low seven bits tell the line
     EXPECT_EQ(frameFields.side, 0);
     EXPECT_EQ(frameFields.time[0], kNoTimeByte);
@@ -122,7 +113,7 @@ TEST_F(LineFieldsTest, SetupRefusesAFrameWithoutALine) {
     for (std::uint8_t direction : {0, 3, 0x7F}) {
         SCOPED_TRACE(direction);
         ResetFrameFields();
-        SetFrame(direction, Stamp(1, 2, 3), 1, {Unit(0x55)});
+        LoadUnits(direction, 1, Stamp(1, 2, 3), {Unit(0x55)});
         EXPECT_FALSE(SetupFrame(assembledFrame, true));
         EXPECT_EQ(frameFields.side, -1);
         EXPECT_EQ(frameFields.time[0], kNoTimeByte);
@@ -270,7 +261,7 @@ TEST_F(LineFieldsTest, DataStopsAtTheLimitOrTheFrameEnd) {
 }
 
 TEST_F(LineFieldsTest, PppDataShowsBytesWithTransparencyRemoved) {
-    SetFrame(kFrameSd, 0, 0, {Unit(0xC0), Unit(0x7D), Unit(0x5E), Unit(0x01, 2), Unit(0x7D), Unit(0x23)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0xC0), Unit(0x7D), Unit(0x5E), Unit(0x01, 2), Unit(0x7D), Unit(0x23)});
     SetupUnitReader(assembledFrame);
     PutData(10, ByteSource::kPpp);
     EXPECT_EQ(Line(), "C07E03");

@@ -35,13 +35,7 @@ Frame Bytes(std::initializer_list<int> bytes, std::uint8_t direction = kFrameSd)
 
 // Fills the one frame buffer as the assembly would.
 const AssembledFrame& Load(const Frame& f) {
-    AssembledFrame& a = assembledFrame;
-    a = AssembledFrame{};
-    a.count = static_cast<std::int32_t>(f.units.size());
-    for (std::size_t i = 0; i < f.units.size() && i < kFrameUnitsMax; ++i) a.units[i] = f.units[i];
-    a.timestamp = f.timestamp;
-    a.direction = f.direction;
-    return a;
+    return translation_test::LoadUnits(f.direction, 0, f.timestamp, f.units);
 }
 
 // Collects what the listing writer receives.

@@ -16,18 +16,25 @@ namespace translation_test {
 inline constexpr CaptureRecord kStamp = 0x2C1B0A83;
 
 // Fills the one frame buffer as the assembly would: the frame's line, status,
-// timestamp and one plain data unit per byte (at most the buffer's 64).
-inline const AssembledFrame& LoadFrame(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
-                                       const std::vector<int>& bytes) {
+// timestamp and units (at most the buffer's 64).
+inline const AssembledFrame& LoadUnits(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
+                                       const std::vector<DataUnit>& units) {
     assembledFrame = AssembledFrame{};
     assembledFrame.direction = direction;
     assembledFrame.status = status;
     assembledFrame.timestamp = timestamp;
-    for (int b : bytes) {
-        if (assembledFrame.count < kFrameUnitsMax)
-            assembledFrame.units[assembledFrame.count++] = capture::Unit(static_cast<std::uint8_t>(b));
+    for (DataUnit u : units) {
+        if (assembledFrame.count < kFrameUnitsMax) assembledFrame.units[assembledFrame.count++] = u;
     }
     return assembledFrame;
+}
+
+// The same with one plain data unit per byte.
+inline const AssembledFrame& LoadFrame(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
+                                       const std::vector<int>& bytes) {
+    std::vector<DataUnit> units;
+    for (int b : bytes) units.push_back(capture::Unit(static_cast<std::uint8_t>(b)));
+    return LoadUnits(direction, status, timestamp, units);
 }
 
 // "%02X" of first, first + 1, ... (count bytes, modulo 256) as one string.
