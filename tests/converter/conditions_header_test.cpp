@@ -123,7 +123,7 @@ const std::string kStars = "**************************************\n";
 
 TEST_F(ConditionsHeader, AsyncBox) {
     // 9600 bit/s, 8 bits, no parity, 1 stop bit, ASCII, no BCC.
-    Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3));
+    Settings(capture::Async9600());
     const int result = ExpectHeader(1, kStars +
                                        "* MODE    : ASYNC   CHAR BIT: 8      *\n"
                                        "* S-SPEED : 9600    PARITY  : NONE   *\n"

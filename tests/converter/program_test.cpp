@@ -75,11 +75,7 @@ std::string LineStates() {
     return s;
 }
 
-capture::CaptureBuilder AsyncCapture() {
-    capture::CaptureBuilder b;
-    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
-    return b;
-}
+capture::CaptureBuilder AsyncCapture() { return capture::Async9600().SdText("AB").RdText("C"); }
 
 // The title and heading of each translation.
 const std::string kFramesTop = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";

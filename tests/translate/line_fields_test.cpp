@@ -359,19 +359,12 @@ TEST_F(TranslationRunTest, AWriteFailureEndsTheListing) {
     EXPECT_EQ(linesWritten, 0);  // the title already failed
 }
 
-// A PPP frame of one direction: a frame timestamp, the bytes, the closing flag.
-void PppFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes) {
-    b.Timestamp(0x01, 0x02, 0x03, rd, true);
-    for (std::uint8_t x : bytes) rd ? b.Rd(x) : b.Sd(x);
-    rd ? b.Rd(0x7E) : b.Sd(0x7E);
-}
-
 TEST_F(TranslationRunTest, PppFramesListedOnceWhateverTheDataLine) {
     capture::CaptureBuilder b;
-    PppFrame(b, false, {0xA1});
-    PppFrame(b, true, {0xB1});
-    PppFrame(b, false, {0xC1});
-    PppFrame(b, true, {0xD1});
+    translation_test::PppFrame(b, false, {0xA1});
+    translation_test::PppFrame(b, true, {0xB1});
+    translation_test::PppFrame(b, false, {0xC1});
+    translation_test::PppFrame(b, true, {0xD1});
     Load(b, false);  // the PPP listings find frames by frame timestamps regardless
     struct Case {
         std::int8_t dataLine;

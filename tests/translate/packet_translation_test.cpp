@@ -291,11 +291,7 @@ protected:
     // A frame opened by a frame timestamp 0A1B2C of its line, with status 1.
     static void Frame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes) {
         b.Timestamp(0x0A, 0x1B, 0x2C, rd, true);
-        auto unit = [&](std::uint8_t byte, std::uint8_t code) { rd ? b.Rd(byte, code) : b.Sd(byte, code); };
-        unit(0x7E, 10);
-        for (std::uint8_t x : bytes) unit(x, 0);
-        unit(0x00, 2);
-        unit(0x7E, 11);
+        translation_test::HdlcFrame(b, rd, bytes);
     }
     static capture::CaptureBuilder Hdlc() {
         capture::CaptureBuilder b;

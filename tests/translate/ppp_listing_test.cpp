@@ -16,6 +16,7 @@ using capture::CaptureBuilder;
 using testing_support::Crlf;
 using testing_support::ConvertToListing;
 using translation_test::HexRun;
+using translation_test::PppFrame;
 
 const std::string kTranslationTop = "        ** PPP CONVERSION **\n";
 const std::string kTranslationHeading = "     TM   PROTOCOL CODE      ID DATA\n";
@@ -38,14 +39,6 @@ CaptureBuilder PppCapture() {
     return b;
 }
 
-// One frame as the analyzer records a PPP line: the frame timestamp, the
-// octets as they were on the line, then the closing flag.
-void Frame(CaptureBuilder& b, bool rd, std::initializer_list<int> octets, std::uint8_t t2 = 0x2C) {
-    b.Timestamp(0x0A, 0x1B, t2, rd, true);
-    for (int o : octets) rd ? b.Rd(static_cast<std::uint8_t>(o)) : b.Sd(static_cast<std::uint8_t>(o));
-    rd ? b.Rd(0x7E) : b.Sd(0x7E);
-}
-
 // Through the dialogue: Translate, SD & RD, then the PPP translation or the frame dump.
 const std::string kFrameTypeQuestion = "Frame type (1:PPP translate, 2:Dump) ? ";
 const testing_support::Dialogue kTranslateByDialogue{"2\n1\n1\n", kFrameTypeQuestion};
@@ -54,10 +47,10 @@ const testing_support::Dialogue kDumpByDialogue{"2\n1\n2\n", kFrameTypeQuestion}
 // The frames of the five example lines.
 CaptureBuilder ExampleCapture() {
     CaptureBuilder b = PppCapture();
-    Frame(b, false, {0xFF, 0x03, 0xC0, 0x21, 0x01, 0x05, 0x00, 0x0A, 0x05, 0x06});
-    Frame(b, true, {0x21, 0x45, 0x00, 0x00, 0x54});
-    Frame(b, false, {0x80, 0x57, 0x01, 0x01});
-    Frame(b, false, {0xFF, 0x05, 0xC0, 0x01, 0x02});
+    PppFrame(b, false, {0xFF, 0x03, 0xC0, 0x21, 0x01, 0x05, 0x00, 0x0A, 0x05, 0x06});
+    PppFrame(b, true, {0x21, 0x45, 0x00, 0x00, 0x54});
+    PppFrame(b, false, {0x80, 0x57, 0x01, 0x01});
+    PppFrame(b, false, {0xFF, 0x05, 0xC0, 0x01, 0x02});
     return b;
 }
 
@@ -81,9 +74,9 @@ TEST(PppListing, ExampleLinesThroughTheDialogue) {
 
 TEST(PppListing, FrameDumpThroughTheDialogue) {
     CaptureBuilder b = PppCapture();
-    Frame(b, false, {0xFF, 0x03, 0xC0, 0x21, 0x01, 0x01});
+    PppFrame(b, false, {0xFF, 0x03, 0xC0, 0x21, 0x01, 0x01});
     // Transparency removed: 7D 5E is 7E, 7D 5D is 7D.
-    Frame(b, true, {0xFF, 0x7D, 0x23, 0xC0, 0x21, 0x7D, 0x5E, 0x7D, 0x5D}, 0x2D);
+    PppFrame(b, true, {0xFF, 0x7D, 0x23, 0xC0, 0x21, 0x7D, 0x5E, 0x7D, 0x5D}, 0x2D);
     EXPECT_EQ(ConvertToListing(b, {}, kDumpByDialogue), Crlf(kDumpTop + kBox + kDumpHeading +
                                                              "SD:0A1B2C FF03C0210101\n"
                                                              "RD:0A1B2D FF03C0217E7D\n"));
@@ -113,10 +106,10 @@ TEST(PppListing, FramesEndAtTheFlagOfTheirOwnLine) {
 TEST(PppListing, EachFrameOfTheChosenLineOnce) {
     // SD A, RD B, SD C, RD D, one after the other.
     CaptureBuilder b = PppCapture();
-    Frame(b, false, {0xC0, 0x21, 0x01, 0x0A}, 0x01);
-    Frame(b, true, {0xC0, 0x21, 0x01, 0x0B}, 0x02);
-    Frame(b, false, {0xC0, 0x21, 0x02, 0x0C}, 0x03);
-    Frame(b, true, {0xC0, 0x21, 0x02, 0x0D}, 0x04);
+    PppFrame(b, false, {0xC0, 0x21, 0x01, 0x0A}, 0x01);
+    PppFrame(b, true, {0xC0, 0x21, 0x01, 0x0B}, 0x02);
+    PppFrame(b, false, {0xC0, 0x21, 0x02, 0x0C}, 0x03);
+    PppFrame(b, true, {0xC0, 0x21, 0x02, 0x0D}, 0x04);
     const std::string a = "SD:0A1B01 LCP      CONF-REQ  10 \n";
     const std::string bLine = "RD:0A1B02 LCP      CONF-REQ  11 \n";
     const std::string c = "SD:0A1B03 LCP      CONF-ACK  12 \n";
@@ -130,10 +123,10 @@ TEST(PppListing, EachFrameOfTheChosenLineOnce) {
     // and with two frames of the left-out line in a row.
     CaptureBuilder late = PppCapture();
     late.Sd(0x55).Rd(0x66);
-    Frame(late, false, {0xC0, 0x21, 0x01, 0x0A}, 0x01);
-    Frame(late, true, {0xC0, 0x21, 0x01, 0x0B}, 0x02);
-    Frame(late, true, {0xC0, 0x21, 0x02, 0x0D}, 0x04);
-    Frame(late, false, {0xC0, 0x21, 0x02, 0x0C}, 0x03);
+    PppFrame(late, false, {0xC0, 0x21, 0x01, 0x0A}, 0x01);
+    PppFrame(late, true, {0xC0, 0x21, 0x01, 0x0B}, 0x02);
+    PppFrame(late, true, {0xC0, 0x21, 0x02, 0x0D}, 0x04);
+    PppFrame(late, false, {0xC0, 0x21, 0x02, 0x0C}, 0x03);
     const std::string d2 = "RD:0A1B04 LCP      CONF-ACK  13 \n";
     const std::string c2 = "SD:0A1B03 LCP      CONF-ACK  12 \n";
     EXPECT_EQ(ConvertToListing(late, {"-f", "-n"}), Crlf(top + a + bLine + d2 + c2));

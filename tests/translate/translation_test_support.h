@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,26 @@ inline const AssembledFrame& LoadFrame(std::uint8_t direction, std::uint8_t stat
     std::vector<DataUnit> units;
     for (int b : bytes) units.push_back(capture::Unit(static_cast<std::uint8_t>(b)));
     return LoadUnits(direction, status, timestamp, units);
+}
+
+// A frame of one line as the analyzer records HDLC: the opening flag, the
+// bytes, one unit of `markCode` (none when 0; 2 is status 1), the closing flag
+// with `endCode`.
+inline void HdlcFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes,
+                      std::uint8_t markCode = 2, std::uint8_t endCode = 11) {
+    auto unit = [&](std::uint8_t byte, std::uint8_t code) { rd ? b.Rd(byte, code) : b.Sd(byte, code); };
+    unit(0x7E, 10);
+    for (std::uint8_t x : bytes) unit(x, 0);
+    if (markCode != 0) unit(0x00, markCode);
+    unit(0x7E, endCode);
+}
+
+// A frame as the analyzer records a PPP line: the frame timestamp 0A 1B `t2`,
+// the octets as they were on the line, then the closing flag.
+inline void PppFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<int> octets, std::uint8_t t2 = 0x2C) {
+    b.Timestamp(0x0A, 0x1B, t2, rd, true);
+    for (int o : octets) rd ? b.Rd(static_cast<std::uint8_t>(o)) : b.Sd(static_cast<std::uint8_t>(o));
+    rd ? b.Rd(0x7E) : b.Sd(0x7E);
 }
 
 // "%02X" of first, first + 1, ... (count bytes, modulo 256) as one string.
