@@ -249,76 +249,38 @@ TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
 
 // ---- Dialogue ---------------------------------------------------------------------
 
-TEST(Dialogue, AsyncCaptureWithoutLineStates) {
+// Whole dialogues: every question asked, in order, then the conversion.
+TEST(Dialogue, WholeDialogues) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
-    // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
-    const std::string input = "\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Data filename ? Save filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "
-                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
-                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
-                         "Skip guide (1:No, 2:Yes) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, HdlcPacketTranslationAsksEveryLevel) {
-    TempDir dir;
     capture::CaptureBuilder().Mode(2).LineStateRecorded(true).Write(dir.File("h.dt"));
-    const std::string input = "h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? "
-                         "Translate level (1:Frame, 2:Packet) ? "
-                         "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "
-                         "Modulo (1:mod 8, 2:mod128) ? "
-                         "Packet type (1:X.25, 2:LAPD) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, LineStateAnswerIsCheckedWhole) {
-    TempDir dir;
     capture::CaptureBuilder().Mode(0).LineStateRecorded(true).LineState(0, 1).Write(dir.File("l.dt"));
-    // "8", nine digits, "01a" and an answer without digits are asked again.
-    const std::string input = "l.dt\nout.txt\n2\n1\n8\n012345670\n01a\n\n70\n1\n1\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    const std::string prompt = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? " +
-                         prompt + prompt + prompt + prompt + prompt +
-                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
-                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
-                         "Skip guide (1:No, 2:Yes) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, EndOfInputEndsTheProgram) {
-    TempDir dir;
-    AsyncCapture().Write(dir.File("a.dt"));
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "Data filename ? "},
-        {"missing.dt\n", "Data filename ? Can't open data file.\n"},
-        {"a.dt\n", "Data filename ? Save filename ? "},
-        {"a.dt\nout.txt\n", "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "},
-        {"a.dt\nout.txt\n1\n7\n",
-         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "
-         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "},
+    const std::string lineState = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
+    const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
+    const std::string tail = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? Skip IDLE/TMSP (1:No, 2:Yes) ? "
+                             "Skip guide (1:No, 2:Yes) ? ";
+    const std::pair<std::string, std::string> cases[] = {
+        // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
+        {"\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n",
+         "Data filename ? Data filename ? Save filename ? Save filename ? \n"
+         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? " + dataLine + dataLine +
+             tail},
+        // HDLC packet translation asks every level.
+        {"h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n",
+         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Line state, 3:Translate) ? " + dataLine +
+             "Translate level (1:Frame, 2:Packet) ? Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "
+             "Modulo (1:mod 8, 2:mod128) ? Packet type (1:X.25, 2:LAPD) ? "},
+        // The line-state answer is checked whole: "8", nine digits, "01a" and an
+        // answer without digits are asked again.
+        {"l.dt\nout.txt\n2\n1\n8\n012345670\n01a\n\n70\n1\n1\n1\n",
+         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Line state, 3:Translate) ? " + dataLine +
+             lineState + lineState + lineState + lineState + lineState + tail},
     };
     for (const auto& [input, prompts] : cases) {
         SCOPED_TRACE(input);
         auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.out, kBanner + prompts);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, kBanner + prompts + "Convert start.\nComplete.\n");
     }
 }
 
@@ -403,8 +365,9 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
     }, [](capture::CaptureBuilder& b) { b.Sd(0x05); }, {"-n", "-d1", "-C40"});
 }
 
-TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
+TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
     TempDir dir;
+    AsyncCapture().Write(dir.File("n.dt"));
     capture::CaptureBuilder().Mode(kModeAsync).LineStateRecorded(true).Write(dir.File("a.dt"));
     capture::CaptureBuilder().Mode(kModeHdlc).Write(dir.File("h.dt"));
     capture::CaptureBuilder().Mode(kModePpp).Write(dir.File("p.dt"));
@@ -414,6 +377,11 @@ TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
     const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
     const std::string code = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? ";
     const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "Data filename ? "},
+        {"missing.dt\n", "Data filename ? Can't open data file.\n"},
+        {"n.dt\n", "Data filename ? Save filename ? "},
+        {"n.dt\nout.txt\n", head + withoutLineStates},
+        {"n.dt\nout.txt\n1\n7\n", head + withoutLineStates + dataLine + dataLine},
         {"a.dt\nout.txt\n2\n1\n",
          head + withLineStates + dataLine + "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? "},
         {"h.dt\nout.txt\n2\n1\n", head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? "},

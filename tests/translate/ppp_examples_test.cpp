@@ -33,7 +33,7 @@ const SampleListing kListings[] = {
     {"LAPD.DT", {"-f4"}, {}, "LAPDFRM.TXT"},
 };
 
-TEST(PppExamples, SampleCapturesGiveTheirListings) {
+TEST(Examples, SampleCapturesGiveTheirListings) {
     for (const auto& s : kListings) {
         SCOPED_TRACE(s.listing);
         EXPECT_EQ(testing_support::ConvertToListing(Example(s.capture), s.options, s.dialogue),
@@ -41,7 +41,7 @@ TEST(PppExamples, SampleCapturesGiveTheirListings) {
     }
 }
 
-TEST(PppExamples, GeneratorWritesTheSamples) {
+TEST(Examples, GeneratorWritesTheSamples) {
     testing_support::TempDir dir;
     const auto r = testing_support::RunProgram(MAKE_EXAMPLES_PATH, {dir.Path()});
     ASSERT_EQ(r.exitCode, 0) << r.out;
