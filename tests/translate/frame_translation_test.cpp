@@ -297,11 +297,17 @@ TEST_F(FrameListingTest, BothDirectionsStartingInOneRecord) {
 }
 
 // Interleaved frames on both lines, each listed once and in capture order
-// whichever lines are selected.
+// whichever lines are selected: the frame lines under each -d option.
 struct DataLineCase {
     const char* flag;
     const char* lines;
 };
+void ExpectEachDataLine(const capture::CaptureBuilder& b, std::initializer_list<DataLineCase> cases) {
+    for (const DataLineCase& c : cases) {
+        SCOPED_TRACE(c.flag);
+        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+    }
+}
 
 TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     auto b = Hdlc();
@@ -311,17 +317,13 @@ TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     HdlcFrame(b, false, {0xA2, 0x3F});
     HdlcFrame(b, false, {0xA3, 0x3F});
     HdlcFrame(b, true, {0xB3, 0x73});
-    const DataLineCase cases[] = {
+    ExpectEachDataLine(b, {
         {"-d0",
          "SD:       A1 SABM     1      G \nRD:       B1 UA       1      G \nRD:       B2 UA       1      G \n"
          "SD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \nRD:       B3 UA       1      G \n"},
         {"-d1", "SD:       A1 SABM     1      G \nSD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \n"},
         {"-d2", "RD:       B1 UA       1      G \nRD:       B2 UA       1      G \nRD:       B3 UA       1      G \n"},
-    };
-    for (const DataLineCase& c : cases) {
-        SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
-    }
+    });
 }
 
 TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
@@ -340,17 +342,13 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     HdlcFrame(b, true, {0xB2, 0x73});
     b.Timestamp(0x06, 0x00, 0x06, false, true);
     HdlcFrame(b, false, {0xA3, 0x3F});
-    const DataLineCase cases[] = {
+    ExpectEachDataLine(b, {
         {"-d0",
          "SD:010001 A1 SABM     1      G \nRD:020002 B1 UA       1      G \nSD:040004 A2 SABM     1      G \n"
          "RD:050005 B2 UA       1      G \nSD:060006 A3 SABM     1      G \n"},
         {"-d1", "SD:010001 A1 SABM     1      G \nSD:040004 A2 SABM     1      G \nSD:060006 A3 SABM     1      G \n"},
         {"-d2", "RD:020002 B1 UA       1      G \nRD:050005 B2 UA       1      G \n"},
-    };
-    for (const DataLineCase& c : cases) {
-        SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
-    }
+    });
 }
 
 TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
