@@ -53,7 +53,7 @@ constexpr std::string_view kUsageLines[] = {
 };
 static_assert(std::size(kUsageLines) == 29);
 
-constexpr std::uint8_t kDefaultLineStates[] = {0, 1, 3, 4};  // RS, CS, CD, ER
+constexpr char kDefaultLineStates[] = "0134";  // RS, CS, CD, ER
 
 void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
 
@@ -75,20 +75,17 @@ bool ParseOptionNumber(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0';
 }
 
-bool IsLineDigit(char c) { return c >= '0' && c <= '7'; }
-
-bool ParseLineStates(const char* value) {
+// A list of interface lines, from the -l option or the dialogue: one to eight
+// digits 0-7. A valid list replaces options.lineStates; anything else leaves
+// it as it was.
+bool ParseLineStates(const char* digits) {
     std::uint8_t list[kLineStateMax];
     std::size_t n = 0;
-    if (*value == '\0') {
-        n = std::size(kDefaultLineStates);
-        std::memcpy(list, kDefaultLineStates, n);
-    } else {
-        for (; *value != '\0'; ++value) {
-            if (!IsLineDigit(*value) || n == kLineStateMax) return false;
-            list[n++] = static_cast<std::uint8_t>(*value - '0');
-        }
+    for (; *digits != '\0'; ++digits) {
+        if (*digits < '0' || *digits > '7' || n == kLineStateMax) return false;
+        list[n++] = static_cast<std::uint8_t>(*digits - '0');
     }
+    if (n == 0) return false;
     std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
     std::memcpy(options.lineStates, list, n);
     return true;
@@ -114,7 +111,7 @@ bool ParseOption(const char* arg) {
             if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
             options.dataLine = static_cast<std::int8_t>(n);
             return true;
-        case 'l': return ParseLineStates(value);
+        case 'l': return ParseLineStates(*value == '\0' ? kDefaultLineStates : value);
         case 'f': return ParseFrameFormat(value);
         case 'c':
             if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
@@ -208,27 +205,13 @@ Ask AskFileName(const char* prompt, char* target) {
     }
 }
 
-// The line-state answer: digits 0-7, at most eight; anything else is invalid.
-bool ParseLineStateAnswer(const char* answer) {
-    std::uint8_t list[kLineStateMax];
-    std::size_t n = 0;
-    for (; *answer != '\0'; ++answer) {
-        if (!IsLineDigit(*answer) || n == kLineStateMax) return false;
-        list[n++] = static_cast<std::uint8_t>(*answer - '0');
-    }
-    if (n == 0) return false;
-    std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
-    std::memcpy(options.lineStates, list, n);
-    return true;
-}
-
 Ask AskLineStates() {
     char answer[kAnswerMax + 1];
     for (;;) {
         std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
         bool fits = true;
         if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
-        if (fits && ParseLineStateAnswer(answer)) return Ask::kAnswered;
+        if (fits && ParseLineStates(answer)) return Ask::kAnswered;
     }
 }
 
@@ -324,6 +307,9 @@ int RunDialogue() {
     return 1;
 }
 
+namespace {
+
+// Opens the data file, loads its settings and opens the listing file; 1 or 0.
 int PrepareConversion() {
     if (!OpenDataFile()) return 0;
     if (!monData->LoadSettings(captureSettings)) {
@@ -344,6 +330,8 @@ int PrepareConversion() {
     }
     return 1;
 }
+
+}  // namespace
 
 int RunChosenDriver() {
     options.lineBudget = kLineBudget;
