@@ -27,7 +27,8 @@ const std::string kUsage =
     "   -f : Force Start And replace Boot block.\n";
 const std::string kEnterWait = "Please start VX-5200 Firmware Loader,\n              And press [ENTER] key.\n";
 const std::string kLoadOk = "\rLoad .... OK.                                     \n";
-const std::string kLoadError = "\r                                  Load .... Error.\r";
+// Ended by a line end, so the shell prompt does not overwrite it.
+const std::string kLoadError = "\r                                  Load .... Error.\r\n";
 const std::string kBootQuestion = "Replace Boot block (1:YES, 2:NO) ? ";
 const std::string kAllStepsOk = "Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... OK.\n";
 const std::string kStepLines = "E\r\nErase check\r\nProgram\r\nVerify\r\nEnd\r\n";
@@ -133,6 +134,7 @@ TEST(Vx5firmTest, ErrorDuringTheLoad) {
         auto result = s.Finish();
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, kBanner + kLoadError);
+        EXPECT_EQ(result.err, "vx5firm: the loader answered firmware line 1 with \"" + reply + "\"\n");
         EXPECT_EQ(s.pty.ReceiveAll(50), "") << "nothing is sent after the error";
     }
 }
