@@ -293,13 +293,14 @@ TEST(Dialogue, EndOfInputEndsTheProgram) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "Data filename ? "},
+        // End of input ends the prompt's line.
+        {"", "Data filename ? \n"},
         {"missing.dt\n", "Data filename ? Can't open data file.\n"},
-        {"a.dt\n", "Data filename ? Save filename ? "},
-        {"a.dt\nout.txt\n", "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "},
+        {"a.dt\n", "Data filename ? Save filename ? \n"},
+        {"a.dt\nout.txt\n", "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? \n"},
         {"a.dt\nout.txt\n1\n7\n",
          "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "
-         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "},
+         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? \n"},
     };
     for (const auto& [input, prompts] : cases) {
         SCOPED_TRACE(input);
@@ -439,7 +440,7 @@ TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
         SCOPED_TRACE(input);
         auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.out, kBanner + prompts);
+        EXPECT_EQ(r.out, kBanner + prompts + "\n");  // the prompt's line ended
         EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good()) << "no listing is started";
     }
 }
@@ -456,7 +457,7 @@ TEST(Dialogue, LongAnswersAreOneAnswerEach) {
     EXPECT_EQ(longName.out, kBanner + "Data filename ? Data filename ? Can't open data file.\n");
     auto longSave = RunProgram(VX5CVT_PATH, {}, "a.dt\n" + std::string(300, 'z') + "\n", dir.Path());
     EXPECT_EQ(longSave.exitCode, 1);
-    EXPECT_EQ(longSave.out, kBanner + "Data filename ? Save filename ? Save filename ? ");
+    EXPECT_EQ(longSave.out, kBanner + "Data filename ? Save filename ? Save filename ? \n");
     // Numeric answers padded with blanks past 255 characters.
     const std::string input = "a.dt\nout.txt\n1" + blanks + "\n2" + blanks + "9\n1\n1\n1\n";
     auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
