@@ -153,7 +153,7 @@ bool Handshake() {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0) {
                 PrintLine("Firmware Loader not ready.");
-                PrintReason("no \"Ready.\" from the loader within %d seconds", readySeconds);
+                PrintReason("no \"Ready.\" from the loader within %d s", readySeconds);
                 return false;
             }
             quietMs = static_cast<int>(left);

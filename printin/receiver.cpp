@@ -91,7 +91,7 @@ void ShowFinalCount(int lineCount) {
     MarkConsoleLineOpen(false);
 }
 
-void PrintQuietEnd() { PrintReason("no data for %d seconds: the reception ends", quietSeconds); }
+void PrintQuietEnd() { PrintReason("no data for %d s: the reception ends as at 0x1A", quietSeconds); }
 
 int ReceivePrintOut() {
     std::time_t lastDisplay = std::time(nullptr);
