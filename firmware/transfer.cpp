@@ -100,7 +100,7 @@ int ShownLength(const char* text, int length) {
     return length;
 }
 
-void PrintReadFailure(const char* message) {
+void PrintPortFailure(const char* message) {
     PrintLine(message);
     MarkConsoleLineOpen(false);
     PrintComFailure();
@@ -161,7 +161,7 @@ bool Handshake() {
         int length = 0;
         bool quiet = false;
         if (ComGetLine(reply, kLineSize, &length, quietMs, &quiet) == nullptr) {
-            PrintReadFailure("COM port read error.");
+            PrintPortFailure("COM port read error.");
             return false;
         }
         if (!quiet && std::string_view(reply, static_cast<std::size_t>(length)) == "Ready.\n") return true;
@@ -203,11 +203,11 @@ void ShowProgress(int done, int totalCount) {
 bool LoadFirmware() {
     for (;;) {
         if (ReadFirmwareLine() && ComPutText(firmwareLine) == 0) {
-            PrintReadFailure("\nCOM port write errror.");  // the program's own spelling
+            PrintPortFailure("\nCOM port write errror.");  // the program's own spelling
             return false;
         }
         if (!CollectReply()) {
-            PrintReadFailure("\nCOM port read error.");
+            PrintPortFailure("\nCOM port read error.");
             return false;
         }
         if (Contains(reply, replyLength, "Error.")) {
@@ -256,7 +256,7 @@ bool RunFlashSteps() {
             int c = ComGetChar();
             if (c == kComNoChar) continue;
             if (c == kComReadFailure) {
-                PrintReadFailure("COM port read error.");
+                PrintPortFailure("COM port read error.");
                 return false;
             }
             bool asked = i == 0 && c == kBootBlockQuestion && !justAnswered;
@@ -272,7 +272,7 @@ bool RunFlashSteps() {
         reply[0] = step.letter;
         int length = 0;
         if (ComGetLine(reply + 1, kLineSize - 1, &length) == nullptr) {
-            PrintReadFailure("COM port read error.");
+            PrintPortFailure("COM port read error.");
             return false;
         }
         if (Contains(reply, length + 1, "Error.")) {
@@ -285,7 +285,7 @@ bool RunFlashSteps() {
         MarkConsoleLineOpen(false);
     }
     if (ComGetLine(reply, kLineSize) == nullptr) {
-        PrintReadFailure("COM port read error.");
+        PrintPortFailure("COM port read error.");
         return false;
     }
     return true;
