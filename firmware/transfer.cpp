@@ -194,9 +194,9 @@ void ShowProgress(int done, int totalCount) {
     barText[0] = '\r';
     std::memset(barText + 1, '>', static_cast<std::size_t>(arrows));
     std::memset(barText + 1 + arrows, '.', static_cast<std::size_t>(dots));
+    MarkConsoleLineOpen(true);  // before the bar shows: a signal may come at once
     std::fwrite(barText, 1, static_cast<std::size_t>(1 + arrows + dots), stdout);
     std::fflush(stdout);
-    MarkConsoleLineOpen(true);
 }
 
 // Lock-step transfer: every reply line releases the image's next line.
@@ -267,8 +267,8 @@ bool RunFlashSteps() {
                 justAnswered = true;
             }
         }
-        PrintPrompt(step.text);
         MarkConsoleLineOpen(true);
+        PrintPrompt(step.text);
         reply[0] = step.letter;
         int length = 0;
         if (ComGetLine(reply + 1, kLineSize - 1, &length) == nullptr) {

@@ -106,6 +106,7 @@ int ReceivePrintOut() {
             PrintComFailure();
             return 0;
         }
+        // An empty line can only come from the quiet limit.
         if (length == 0 || static_cast<unsigned char>(receivedLine[0]) == kEndOfText) {
             ShowFinalCount(lineCount);
             if (quiet) PrintQuietEnd();
@@ -115,9 +116,9 @@ int ReceivePrintOut() {
         std::time_t now = std::time(nullptr);
         if (std::difftime(now, lastDisplay) >= kDisplayInterval) {
             lastDisplay = now;
+            MarkConsoleLineOpen(true);  // before the count shows: a signal may come at once
             std::printf("\rRead lines : %d", lineCount);
             std::fflush(stdout);
-            MarkConsoleLineOpen(true);
         }
         if (!WriteReceivedLine(receivedLine, length)) {
             const int error = errno;

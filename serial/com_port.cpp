@@ -285,11 +285,9 @@ int ComOpen() {
     }
     readNext = readEnd = 0;
     portFd.store(fd);
-    if (!ClearNonBlocking(fd)) Fail(ComFailure::lineSettings, errno);
-    if (lastFailure.failure != ComFailure::none || !ConfigureLine(fd)) {
-        const ComFailureReport why = lastFailure;
-        ComClose();
-        lastFailure = why;
+    const bool configured = ClearNonBlocking(fd) ? ConfigureLine(fd) : Fail(ComFailure::lineSettings, errno);
+    if (!configured) {
+        ComClose();  // keeps the failure noted
         return 0;
     }
     SetModemLine(fd, TIOCMBIS, TIOCM_DTR);  // a pseudo-terminal has no modem lines:
@@ -297,16 +295,15 @@ int ComOpen() {
     return 1;
 }
 
-int ComClose() {
-    int fd = portFd.exchange(kNoPort);
-    if (fd != kNoPort) ReleasePort(fd);
-    readNext = readEnd = 0;
-    return 1;
-}
-
 void ComReleaseAtSignal() {
     int fd = portFd.exchange(kNoPort);
     if (fd != kNoPort) ReleasePort(fd);
+}
+
+int ComClose() {
+    ComReleaseAtSignal();
+    readNext = readEnd = 0;  // what was not handed out goes with the port
+    return 1;
 }
 
 int ComReadByte() {

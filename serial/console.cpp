@@ -37,6 +37,10 @@ void CleanUpAtExit() {
     }
 }
 
+void PrintLines(std::span<const std::string_view> lines) {
+    for (std::string_view line : lines) PrintLine(line);
+}
+
 // Ends the console line in progress, releases the port and ends the program:
 // async-signal-safe calls only. Every line the receiver stored is already in
 // its file.
@@ -122,7 +126,7 @@ void MarkConsoleLineOpen(bool open) { consoleLineOpen = open ? 1 : 0; }
 
 void PrintReason(const char* format, ...) {
     std::fflush(stdout);
-    char text[kComPortNameSize * 3];
+    char text[2048];  // a path or a loader reply of 1023 characters, and the words around it
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
@@ -143,10 +147,6 @@ void PrintComFailure() {
 
 void PrintLine(std::string_view text) {
     std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-}
-
-void PrintLines(std::span<const std::string_view> lines) {
-    for (std::string_view line : lines) PrintLine(line);
 }
 
 void PrintPrompt(std::string_view text) {

@@ -42,8 +42,6 @@ void PrintComFailure();
 
 // Prints text and a line end.
 void PrintLine(std::string_view text);
-// Prints each text as a line.
-void PrintLines(std::span<const std::string_view> lines);
 // Prints text without a line end and shows it at once.
 void PrintPrompt(std::string_view text);
 
