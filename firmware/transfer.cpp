@@ -152,7 +152,6 @@ bool Handshake() {
         if (readySeconds > 0) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0) {
-                PrintLine("Firmware Loader not ready.");
                 PrintReason("no \"Ready.\" from the loader within %d s", readySeconds);
                 return false;
             }
