@@ -35,14 +35,16 @@ std::vector<std::string> TsharkLines(const std::string& file) {
     return lines;
 }
 
-// Runs vx5pcap with `args` and the two names; expects status 0 and `summary`.
+// Runs vx5pcap with `args` and the two names; expects status 0 and `summary`
+// on standard error, nothing on standard output.
 pcapng_check::File Export(const std::string& data, std::vector<std::string> args, const std::string& out,
                           const std::string& summary) {
     args.push_back(data);
     args.push_back(out);
     const auto r = RunProgram(VX5PCAP_PATH, args);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(r.out, summary + "\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, summary + "\n");
     pcapng_check::File f = pcapng_check::Read(testing_support::ReadFileBytes(out));
     EXPECT_EQ(f.error, "");
     EXPECT_EQ(f.application, "vx5pcap " VX_PROJECT_VERSION);
@@ -249,8 +251,9 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
         const bool shell = c.args[0] == "-c";
         const auto r = RunProgram(shell ? "/bin/sh" : VX5PCAP_PATH, args);
         EXPECT_EQ(r.exitCode, 1) << c.name;
-        if (c.message != nullptr) EXPECT_EQ(r.out, withDir(c.message)) << c.name;
-        else EXPECT_EQ(r.out.rfind("Illegal arguments.\nUsage : vx5pcap", 0), 0u) << c.name << r.out;
+        EXPECT_EQ(r.out, "") << c.name;
+        if (c.message != nullptr) EXPECT_EQ(r.err, withDir(c.message)) << c.name;
+        else EXPECT_EQ(r.err.rfind("Illegal arguments.\nUsage : vx5pcap", 0), 0u) << c.name << r.err;
     }
     EXPECT_EQ(testing_support::ReadFileBytes(dir.File("c.dt")), original);
     const auto listing = RunProgram("/bin/sh", {"-c", "ls " + dir.Path()});
