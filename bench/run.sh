@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 command -v xxd >/dev/null || { apt-get update -qq && apt-get install -y -qq xxd; }
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DVX_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target vx5cvt make_bench_captures >/dev/null
 data=bench/data
 mkdir -p "$data"
