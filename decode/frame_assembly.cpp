@@ -226,8 +226,6 @@ bool AssemblyWouldRepeat(bool ppp) {
     if (a.stamped != (ppp || captureSettings.frameTimestamp() != 0)) return false;
     // With both lines, starts are passed over only for want of a timestamp.
     if (options.dataLine == kBothLines && !a.stamped) return false;
-    const RecordWindow& win = captureSettings.window;
-    if (win.windowEnd != win.areaStart) return false;  // positions then follow the walk order
     const RecordPos c = workingCursor.position;
     if (c < a.from || c > a.start) return false;
     if (a.stamped && (a.timestampAt == nullptr || c > a.timestampAt)) return false;

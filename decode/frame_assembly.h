@@ -1,7 +1,8 @@
 // Frame assembly: collects the units of one direction between a frame start
 // and a frame end into the one AssembledFrame buffer. The assembly reads from
 // the working cursor onwards and does not move it; the translation run moves
-// the cursor with AdvanceToNextFrame / AdvanceToNextPppFrame afterwards.
+// the cursor with AdvanceToNextFrame / AdvanceToNextPppFrame afterwards (see
+// frame_walk.h).
 #pragma once
 
 #include <cstdint>

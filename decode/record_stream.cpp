@@ -1,7 +1,6 @@
 #include "decode/record_stream.h"
 
 #include "converter/capture_file.h"
-#include "decode/frame_assembly.h"
 
 CaptureCursor workingCursor;
 
@@ -11,8 +10,7 @@ const RecordWindow& Window() { return captureSettings.window; }
 // InitialLineState is asked at the start of every block of the line-state
 // chart, each time from a little further on. Walking the whole ring each time
 // would make a chart of a capture with few line-state changes read its records
-// once per block. So, over the window the listings use (both ends at the area
-// start), the last search is remembered: the first line-state record at or
+// once per block. So the last search is remembered: the first line-state record at or
 // after the position it began from, or, when there is none, the state behind
 // that position. A question from a position up to that record (or from any
 // later position, when none lies ahead) has the same answer.
@@ -34,7 +32,6 @@ void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t leng
     window.windowEnd = start;
     window.home = CaptureCursor{start, 0, false};
     lastLineStateSearch = LineStateSearch{};
-    ForgetLastAssembly();
 }
 
 bool RecordAreaEmpty() { return Window().areaStart == Window().areaEnd; }
@@ -56,10 +53,7 @@ bool NextRecord(RecordPos& pos) {
     return true;
 }
 
-void ResetWorkingCursor() {
-    workingCursor = Window().home;
-    ForgetLastAssembly();
-}
+void ResetWorkingCursor() { workingCursor = Window().home; }
 
 bool NextUnit() {
     if (RecordAreaEmpty()) return false;
@@ -126,8 +120,8 @@ bool NextFrameTimestamp() {
     return true;
 }
 
-namespace {
-bool StepToNextFrame() {
+bool AdvanceToNextFrame() {
+    if (RecordAreaEmpty()) return false;
     if (captureSettings.frameTimestamp() != 0) return AdvanceByFrameTimestamps();
 
     const bool p0 = workingCursor.secondDirection;
@@ -140,35 +134,18 @@ bool StepToNextFrame() {
     }
     return NextFrameStart();
 }
-}  // namespace
-
-// After each step, positions from which the next assembly would only deliver
-// the frame just assembled again are stepped over at once: with one data line
-// chosen, the frames of the other line (or, with frame timestamps, timestamps
-// that open no frame) would otherwise each cost a walk to the next frame.
-bool AdvanceToNextFrame() {
-    if (RecordAreaEmpty()) return false;
-    do {
-        if (!StepToNextFrame()) return false;
-    } while (AssemblyWouldRepeat(false));
-    return true;
-}
 
 bool AdvanceToNextPppFrame() {
     if (RecordAreaEmpty()) return false;
-    do {
-        if (!AdvanceByFrameTimestamps()) return false;
-    } while (AssemblyWouldRepeat(true));
-    return true;
+    return AdvanceByFrameTimestamps();
 }
 
 std::uint8_t InitialLineState() {
     if (RecordAreaEmpty()) return 0;
     const RecordWindow& win = Window();
     const RecordPos from = workingCursor.position;
-    const bool usualWindow = win.windowFirst == win.areaStart && win.windowEnd == win.areaStart;
     LineStateSearch& last = lastLineStateSearch;
-    if (usualWindow && last.valid && from >= last.from) {
+    if (last.valid && from >= last.from) {
         if (last.ahead == nullptr) return last.behind;
         if (from <= last.ahead) return StateBefore(RecordAt(last.ahead));
     }
@@ -176,7 +153,7 @@ std::uint8_t InitialLineState() {
     RecordPos pos = from;
     do {
         if (IsLineStateRecord(RecordAt(pos))) {
-            if (usualWindow) last = LineStateSearch{true, from, pos, 0};
+            last = LineStateSearch{true, from, pos, 0};
             return StateBefore(RecordAt(pos));
         }
         pos = StepForward(pos);
@@ -192,6 +169,6 @@ std::uint8_t InitialLineState() {
             break;
         }
     }
-    if (usualWindow) last = LineStateSearch{true, from, nullptr, state};
+    last = LineStateSearch{true, from, nullptr, state};
     return state;
 }

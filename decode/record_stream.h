@@ -113,6 +113,10 @@ void AdvanceCursorTo(RecordPos target);
 bool IsFrameStart(CaptureRecord w);
 bool NextFrameStart();
 bool NextFrameTimestamp();
+// One frame step of the translation listings (frame timestamps, or start codes
+// with the second-direction flag); the frame walk (frame_walk.h) decides which
+// of the positions it reaches give a new frame.
 bool AdvanceToNextFrame();
+// The PPP frame step: always by frame timestamps.
 bool AdvanceToNextPppFrame();
 std::uint8_t InitialLineState();

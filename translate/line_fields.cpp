@@ -233,50 +233,22 @@ void PutData(int limit, ByteSource source) {
 
 // ---- The translation run --------------------------------------------------------------
 
-namespace {
-
-const AssembledFrame& Assemble(FrameAssembly assembly) {
-    return assembly == FrameAssembly::kPpp ? AssemblePppFrame() : AssembleFrame();
-}
-
-bool Advance(FrameAssembly assembly) {
-    return assembly == FrameAssembly::kPpp ? AdvanceToNextPppFrame() : AdvanceToNextFrame();
-}
-
-}  // namespace
-
 int RunTranslation(const char* title, const char* heading, FrameLineOperation perFrame, FrameAssembly assembly) {
     if (StartConversion() == 0) return 0;
     if (PutText(title) < 0) return 0;
     if (WriteConditionsHeader(0) < 0) return 0;
     if (PutText(heading) < 0) return 0;
-    ResetWorkingCursor();
 
     const long frameLimit = 5L * options.lineBudget;
     long framesWritten = 0;
-    // The frame listed last. The advance after a frame may leave the cursor
-    // before that frame's start (when the assembly passed over a frame start it
-    // did not take: a frame of the line left out, a timestamp opening no
-    // frame); the next assembly then yields the same frame again, which is not
-    // listed twice.
-    bool listedOne = false;
-    RecordPos listedStart = nullptr;
-    std::uint8_t listedDirection = kNoFrame;
-
+    StartFrameWalk(assembly);
     while (framesWritten < frameLimit) {
-        const AssembledFrame& frame = Assemble(assembly);
-        if ((frame.direction & 0x7F) == kNoFrame) break;
-        const bool listedAlready = listedOne && frame.start == listedStart && frame.direction == listedDirection;
-        if (!listedAlready) {
-            ResetFrameFields();
-            if (perFrame(frame) < 0) return 0;
-            if (PutChar('\n') < 0) return 0;
-            ++framesWritten;
-            listedOne = true;
-            listedStart = frame.start;
-            listedDirection = frame.direction;
-        }
-        if (!Advance(assembly)) break;
+        const AssembledFrame* frame = NextWalkedFrame();
+        if (frame == nullptr) break;
+        ResetFrameFields();
+        if (perFrame(*frame) < 0) return 0;
+        if (PutChar('\n') < 0) return 0;
+        ++framesWritten;
     }
     FinishListing();
     return 1;

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "decode/frame_assembly.h"
+#include "decode/frame_walk.h"
 
 // ---- Reading the frame's bytes ------------------------------------------------
 
@@ -137,19 +138,13 @@ void PutData(int limit, ByteSource source = ByteSource::kPlain);
 
 // ---- The translation run --------------------------------------------------------------
 
-// Which frame assembly and advance a listing uses.
-enum class FrameAssembly : std::uint8_t {
-    kHdlc,  // AssembleFrame with AdvanceToNextFrame
-    kPpp,   // AssemblePppFrame with AdvanceToNextPppFrame
-};
-
 // A listing's per-frame operation: decodes the frame and writes its line (without
 // the line end). Returns 0, or -1 when the write failed. FrameFields has been
 // reset by the run; the operation resets any record of its own.
 using FrameLineOperation = int (*)(const AssembledFrame& frame);
 
 // Writes a whole translated listing: StartConversion, the title line, the
-// conditions box, the heading line, then one line per frame from the start of
-// the capture (at most 5 x lineBudget frames), FinishListing. Returns 1 when
+// conditions box, the heading line, then one line per frame of the frame walk
+// (each frame once, at most 5 x lineBudget frames), FinishListing. Returns 1 when
 // the listing was written, 0 when a write failed (the listing stops there).
 int RunTranslation(const char* title, const char* heading, FrameLineOperation perFrame, FrameAssembly assembly);

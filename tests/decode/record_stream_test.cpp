@@ -331,14 +331,6 @@ TEST_F(RecordStream, InitialLineStateFromTheAreaStartFindsTheFirstChangeAnywhere
     EXPECT_EQ(InitialLineState(), 0x5A);
 }
 
-TEST_F(RecordStream, InitialLineStateBackwardStopsAtWindowFirst) {
-    Load(CaptureBuilder().LineState(0x01, 0x02).SdText("abc"));
-    PutCursor(3);
-    EXPECT_EQ(InitialLineState(), 0x02);
-    captureSettings.window.windowFirst = At(1);
-    EXPECT_EQ(InitialLineState(), 0) << "the change before window first is not looked at";
-}
-
 // The state the walks define at record `index`: the "before" state of the first
 // change at or after it, else the "after" state of the last change before it, else 0.
 std::uint8_t StateAt(const std::vector<std::uint32_t>& records, int index) {
