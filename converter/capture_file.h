@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "decode/record_stream.h"
+#include "converter/record_window.h"
 
 inline constexpr char kIdentText[] = "VX-5200  DATA     ";  // 18 characters
 inline constexpr std::size_t kIdentLength = 18;
