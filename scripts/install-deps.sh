@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Installs the build and test tools from Debian's packages when they are missing.
-#   --fuzz   also clang with its libFuzzer runtime
+#   --fuzz      also clang with its libFuzzer runtime
+#   --package   also groff, man, dpkg-dev and lintian (manual pages, .deb checks)
 set -euo pipefail
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 command -v make >/dev/null || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+if [ "${1:-}" = "--package" ]; then
+  command -v groff >/dev/null || need+=(groff)
+  command -v man >/dev/null || need+=(man-db)
+  command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
+  command -v lintian >/dev/null || need+=(lintian)
+fi
 if [ "${1:-}" = "--fuzz" ]; then
   command -v clang++ >/dev/null || need+=(clang)
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
