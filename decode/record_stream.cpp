@@ -135,7 +135,7 @@ std::uint8_t InitialLineState() {
     const RecordWindow& win = Window();
     const RecordPos from = workingCursor.position;
     LineStateSearch& last = lastLineStateSearch;
-    if (last.windowSetup == win.setup && from >= last.from) {
+    if (last.windowSetup != 0 && last.windowSetup == win.setup && from >= last.from) {
         if (last.ahead == nullptr) return last.behind;
         if (from <= last.ahead) return StateBefore(RecordAt(last.ahead));
     }
