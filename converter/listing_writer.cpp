@@ -14,11 +14,16 @@ constexpr std::size_t kStreamBufferSize = 1 << 16;
 char streamBuffer[kStreamBufferSize];
 }  // namespace
 
-void SetListingDestination(std::FILE* file, bool isFile) {
-    listing.destination = file;
-    listing.crlf = isFile;
-    listing.ownsDestination = isFile;
+void DirectListingTo(std::FILE* stream, bool crlf) {
+    listing.destination = stream;
+    listing.crlf = crlf;
+    listing.ownsDestination = false;
     listing.lineCount = 0;
+}
+
+void SetListingDestination(std::FILE* file, bool isFile) {
+    DirectListingTo(file, isFile);
+    listing.ownsDestination = isFile;
     if (isFile) std::setvbuf(file, streamBuffer, _IOFBF, kStreamBufferSize);
 }
 

@@ -21,6 +21,10 @@ extern ListingState listing;
 
 // Makes `file` the destination; `isFile` selects CR LF line ends and closing at the end.
 void SetListingDestination(std::FILE* file, bool isFile);
+// Makes `stream` the destination, with CR LF line ends when `crlf`. The stream
+// stays its caller's: its buffering is kept, and CloseListingDestination only
+// flushes it and lets it go. For callers (and tests) that bring their own stream.
+void DirectListingTo(std::FILE* stream, bool crlf);
 // Flushes and, for a listing file, closes the destination. Returns 0, or -1 when
 // any write, the final flush or the close failed.
 int CloseListingDestination();

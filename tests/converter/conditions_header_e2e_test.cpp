@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
 using capture::CaptureBuilder;
+using testing_support::ConvertToListing;
 using testing_support::Crlf;
 
 const std::string kStars = "**************************************\n";
@@ -20,14 +21,13 @@ void ExpectStartsWith(const std::string& text, const std::string& start) {
 }
 
 TEST(ConditionsHeaderEndToEnd, AsyncDump) {
-    CaptureBuilder b;
-    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
-    ExpectStartsWith(ConvertToListing(b, {}), Crlf(kStars +
-                                          "* MODE    : ASYNC   CHAR BIT: 8      *\n"
-                                          "* S-SPEED : 9600    PARITY  : NONE   *\n"
-                                          "* R-SPEED : 9600    STOP BIT: 1      *\n"
-                                          "* CODE    : ASCII   BCC     : NONE   *\n" +
-                                          kStars + "PRINT DATA CODE : ASCII\n\n"));
+    ExpectStartsWith(ConvertToListing(capture::Async9600().SdText("AB").RdText("C"), {}),
+                     Crlf(kStars +
+                          "* MODE    : ASYNC   CHAR BIT: 8      *\n"
+                          "* S-SPEED : 9600    PARITY  : NONE   *\n"
+                          "* R-SPEED : 9600    STOP BIT: 1      *\n"
+                          "* CODE    : ASCII   BCC     : NONE   *\n" +
+                          kStars + "PRINT DATA CODE : ASCII\n\n"));
 }
 
 TEST(ConditionsHeaderEndToEnd, SyncTranslateFormatDump) {

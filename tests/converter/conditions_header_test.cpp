@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "converter/capture_file.h"
@@ -10,6 +9,8 @@
 #include "converter/listing_writer.h"
 #include "converter/options.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
+#include "tests/support/record_area.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -80,23 +81,27 @@ protected:
         listing = ListingState{};
         captureSettings = CaptureSettings{};
     }
-    void TearDown() override { CloseListingDestination(); }
 
     // Puts the builder's settings block into the settings record.
     void Settings(const CaptureBuilder& b) {
-        const std::string bytes = b.Bytes();
-        std::memcpy(captureSettings.block, bytes.data() + 26, sizeof captureSettings.block);
+        record_area::LoadSettings(b);
         options.printCode = captureSettings.code();
     }
-    // The listing file that WriteConditionsHeader writes, and its result.
-    std::string Render(int withPrintCode, int* result = nullptr) {
-        std::FILE* file = std::fopen(path_.c_str(), "w");
-        EXPECT_NE(file, nullptr);
-        SetListingDestination(file, true);
+    // What WriteConditionsHeader writes into a listing file, and its result.
+    static std::string Render(int withPrintCode, int* result = nullptr) {
+        testing_support::ListingCapture out(true);
         const int r = WriteConditionsHeader(withPrintCode);
         if (result != nullptr) *result = r;
-        EXPECT_EQ(CloseListingDestination(), 0);
-        return testing_support::ReadFileBytes(path_);
+        return out.Take();
+    }
+    // Expects the header to be `expected` (LF line ends) with every line of the
+    // box 38 characters wide; returns what WriteConditionsHeader returned.
+    static int ExpectHeader(int withPrintCode, const std::string& expected) {
+        int result = 0;
+        const std::string text = Render(withPrintCode, &result);
+        EXPECT_EQ(text, Crlf(expected));
+        ExpectBoxWidth(text);
+        return result;
     }
     // The box alone (up to the second row of asterisks), checking that every
     // line of it is 38 characters wide.
@@ -112,68 +117,55 @@ protected:
             at = end + 2;
         }
     }
-
-    testing_support::TempDir dir_;
-    std::string path_ = dir_.File("listing.txt");
 };
 
 const std::string kStars = "**************************************\n";
 
 TEST_F(ConditionsHeader, AsyncBox) {
     // 9600 bit/s, 8 bits, no parity, 1 stop bit, ASCII, no BCC.
-    Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3));
-    int result = 0;
-    const std::string text = Render(1, &result);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : ASYNC   CHAR BIT: 8      *\n"
-                         "* S-SPEED : 9600    PARITY  : NONE   *\n"
-                         "* R-SPEED : 9600    STOP BIT: 1      *\n"
-                         "* CODE    : ASCII   BCC     : NONE   *\n" +
-                         kStars + "PRINT DATA CODE : ASCII\n\n"));
+    Settings(capture::Async9600());
+    const int result = ExpectHeader(1, kStars +
+                                       "* MODE    : ASYNC   CHAR BIT: 8      *\n"
+                                       "* S-SPEED : 9600    PARITY  : NONE   *\n"
+                                       "* R-SPEED : 9600    STOP BIT: 1      *\n"
+                                       "* CODE    : ASCII   BCC     : NONE   *\n" +
+                                       kStars + "PRINT DATA CODE : ASCII\n\n");
     EXPECT_EQ(result, 25) << "the character count of the PRINT DATA CODE line";
-    ExpectBoxWidth(text);
 }
 
 TEST_F(ConditionsHeader, AsyncBoxOtherNames) {
     Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(1345).ReceiveSpeed(3).CharBits(0).Parity(5)
                  .StopBitsOrClock(1).Code(9).Check(6));
-    const std::string text = Render(1);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : ASYNC   CHAR BIT: 5      *\n"
-                         "* S-SPEED : 134.5   PARITY  : MP     *\n"
-                         "* R-SPEED : 0.3     STOP BIT: 2      *\n"
-                         "* CODE    : BAUDOT  BCC     : CRC-12 *\n" +
-                         kStars + "PRINT DATA CODE : BAUDOT\n\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(1, kStars +
+                    "* MODE    : ASYNC   CHAR BIT: 5      *\n"
+                    "* S-SPEED : 134.5   PARITY  : MP     *\n"
+                    "* R-SPEED : 0.3     STOP BIT: 2      *\n"
+                    "* CODE    : BAUDOT  BCC     : CRC-12 *\n" +
+                    kStars + "PRINT DATA CODE : BAUDOT\n\n");
 }
 
 TEST_F(ConditionsHeader, SyncBoxWithoutPrintCode) {
     Settings(CaptureBuilder().Mode(kModeSync).SendSpeed(480000).ReceiveSpeed(1152000).CharBits(3).Parity(2)
                  .StopBitsOrClock(2).Code(1).Check(3));
-    int result = 0;
-    const std::string text = Render(0, &result);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : SYNC    CHAR BIT: 8      *\n"
-                         "* S-SPEED : 48000   PARITY  : EVEN   *\n"
-                         "* R-SPEED : 115.2k  CLOCK   : RT     *\n"
-                         "* CODE    : EBCDIC  BCC     : CRC-16 *\n" +
-                         kStars + "\n"));
+    const int result = ExpectHeader(0, kStars +
+                                       "* MODE    : SYNC    CHAR BIT: 8      *\n"
+                                       "* S-SPEED : 48000   PARITY  : EVEN   *\n"
+                                       "* R-SPEED : 115.2k  CLOCK   : RT     *\n"
+                                       "* CODE    : EBCDIC  BCC     : CRC-16 *\n" +
+                                       kStars + "\n");
     EXPECT_EQ(result, '\n');
-    ExpectBoxWidth(text);
 }
 
 TEST_F(ConditionsHeader, HdlcBoxWithOneAddress) {
     Settings(CaptureBuilder().Mode(kModeHdlc).SendSpeed(640000).ReceiveSpeed(15440000).CharBits(3)
                  .StopBitsOrClock(3).Code(5).Check(1).SdAddress(0x01));
-    const std::string text = Render(0);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : HDLC    CHAR BIT: 8      *\n"
-                         "* S-SPEED : 64000   PARITY  : NONE   *\n"
-                         "* R-SPEED : 1.544M  CLOCK   : AR     *\n"
-                         "* CODE    : HEX     FCS     : ON     *\n"
-                         "* SD-ADDR : 01      RD-ADDR : **     *\n" +
-                         kStars + "\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(0, kStars +
+                    "* MODE    : HDLC    CHAR BIT: 8      *\n"
+                    "* S-SPEED : 64000   PARITY  : NONE   *\n"
+                    "* R-SPEED : 1.544M  CLOCK   : AR     *\n"
+                    "* CODE    : HEX     FCS     : ON     *\n"
+                    "* SD-ADDR : 01      RD-ADDR : **     *\n" +
+                    kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, HdlcAddressLines) {
@@ -191,35 +183,31 @@ TEST_F(ConditionsHeader, HdlcAddressLines) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.line);
         Settings(c.builder.Mode(kModeHdlc).SendSpeed(20480000).ReceiveSpeed(2560000).Code(0).Check(0));
-        const std::string text = Render(0);
-        EXPECT_EQ(text, Crlf(kStars +
-                             "* MODE    : HDLC    CHAR BIT: 5      *\n"
-                             "* S-SPEED : 2.048M  PARITY  : NONE   *\n"
-                             "* R-SPEED : 256k    CLOCK   : ST1    *\n"
-                             "* CODE    : ASCII   FCS     : OFF    *\n" +
-                             c.line + kStars + "\n"));
-        ExpectBoxWidth(text);
+        ExpectHeader(0, kStars +
+                        "* MODE    : HDLC    CHAR BIT: 5      *\n"
+                        "* S-SPEED : 2.048M  PARITY  : NONE   *\n"
+                        "* R-SPEED : 256k    CLOCK   : ST1    *\n"
+                        "* CODE    : ASCII   FCS     : OFF    *\n" +
+                        c.line + kStars + "\n");
     }
 }
 
 TEST_F(ConditionsHeader, PppBox) {
     Settings(CaptureBuilder().Mode(kModePpp).SendSpeed(1000000).ReceiveSpeed(20000000).Code(10).CharBits(3)
                  .Parity(1).Check(2));
-    const std::string text = Render(0);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : PPP                      *\n"
-                         "* S-SPEED : 100k                     *\n"
-                         "* R-SPEED : 2M                       *\n"
-                         "* CODE    : (HEX)                    *\n" +
-                         kStars + "\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(0, kStars +
+                    "* MODE    : PPP                      *\n"
+                    "* S-SPEED : 100k                     *\n"
+                    "* R-SPEED : 2M                       *\n"
+                    "* CODE    : (HEX)                    *\n" +
+                    kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, OtherModesHaveNoModeLines) {
     for (std::int8_t mode : {4, 5, 127, -1, -128}) {
         SCOPED_TRACE(mode);
         Settings(CaptureBuilder().Mode(mode).SendSpeed(96000).Code(3));
-        EXPECT_EQ(Render(1), Crlf(kStars + kStars + "PRINT DATA CODE : JIS 7\n\n"));
+        ExpectHeader(1, kStars + kStars + "PRINT DATA CODE : JIS 7\n\n");
     }
 }
 
@@ -234,48 +222,42 @@ TEST_F(ConditionsHeader, EveryCodeName) {
         std::string expected = kStars + "* MODE    : PPP                      *\n" +
                                "* S-SPEED : 0                        *\n" + "* R-SPEED : 0                        *\n" +
                                line + kStars + "PRINT DATA CODE : " + names[code] + "\n\n";
-        EXPECT_EQ(Render(1), Crlf(expected));
+        ExpectHeader(1, expected);
     }
 }
 
 TEST_F(ConditionsHeader, ValuesOutsideTheNameTablesPrintBlanks) {
     Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(96000).ReceiveSpeed(96000).CharBits(4).Parity(6)
                  .StopBitsOrClock(2).Code(11).Check(7));
-    std::string text = Render(1);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : ASYNC   CHAR BIT:        *\n"
-                         "* S-SPEED : 9600    PARITY  :        *\n"
-                         "* R-SPEED : 9600    STOP BIT:        *\n"
-                         "* CODE    :         BCC     :        *\n" +
-                         kStars + "PRINT DATA CODE : \n\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(1, kStars +
+                    "* MODE    : ASYNC   CHAR BIT:        *\n"
+                    "* S-SPEED : 9600    PARITY  :        *\n"
+                    "* R-SPEED : 9600    STOP BIT:        *\n"
+                    "* CODE    :         BCC     :        *\n" +
+                    kStars + "PRINT DATA CODE : \n\n");
 
     Settings(CaptureBuilder().Mode(kModeSync).CharBits(-1).Parity(-128).StopBitsOrClock(4).Code(-1).Check(-7));
-    text = Render(0);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : SYNC    CHAR BIT:        *\n"
-                         "* S-SPEED : 0       PARITY  :        *\n"
-                         "* R-SPEED : 0       CLOCK   :        *\n"
-                         "* CODE    :         BCC     :        *\n" +
-                         kStars + "\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(0, kStars +
+                    "* MODE    : SYNC    CHAR BIT:        *\n"
+                    "* S-SPEED : 0       PARITY  :        *\n"
+                    "* R-SPEED : 0       CLOCK   :        *\n"
+                    "* CODE    :         BCC     :        *\n" +
+                    kStars + "\n");
 
     Settings(CaptureBuilder().Mode(kModeHdlc).CharBits(100).StopBitsOrClock(-1).Code(127).Check(-1));
-    text = Render(0);
-    EXPECT_EQ(text, Crlf(kStars +
-                         "* MODE    : HDLC    CHAR BIT:        *\n"
-                         "* S-SPEED : 0       PARITY  : NONE   *\n"
-                         "* R-SPEED : 0       CLOCK   :        *\n"
-                         "* CODE    :         FCS     : ON     *\n"
-                         "* SD-ADDR : **      RD-ADDR : **     *\n" +
-                         kStars + "\n"));
-    ExpectBoxWidth(text);
+    ExpectHeader(0, kStars +
+                    "* MODE    : HDLC    CHAR BIT:        *\n"
+                    "* S-SPEED : 0       PARITY  : NONE   *\n"
+                    "* R-SPEED : 0       CLOCK   :        *\n"
+                    "* CODE    :         FCS     : ON     *\n"
+                    "* SD-ADDR : **      RD-ADDR : **     *\n" +
+                    kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, PrintCodeComesFromTheOptions) {
     Settings(CaptureBuilder().Mode(4).Code(0));
     options.printCode = 6;
-    EXPECT_EQ(Render(1), Crlf(kStars + kStars + "PRINT DATA CODE : EBCD\n\n"));
+    ExpectHeader(1, kStars + kStars + "PRINT DATA CODE : EBCD\n\n");
 }
 
 TEST_F(ConditionsHeader, NoGuideWritesNothing) {
@@ -293,14 +275,8 @@ TEST_F(ConditionsHeader, AFailedLastWriteIsMinusOne) {
     Settings(CaptureBuilder().Mode(kModeAsync));
     for (int withPrintCode : {0, 1}) {
         SCOPED_TRACE(withPrintCode);
-        std::FILE* full = std::fopen("/dev/full", "w");
-        ASSERT_NE(full, nullptr);
-        std::setvbuf(full, nullptr, _IONBF, 0);  // every character reaches the device at once
-        listing.destination = full;
-        listing.crlf = true;
+        testing_support::FailingListing full(true);
         EXPECT_EQ(WriteConditionsHeader(withPrintCode), -1);
-        listing.destination = nullptr;
-        std::fclose(full);
     }
 }
 
@@ -308,9 +284,7 @@ TEST_F(ConditionsHeader, TheBoxLinesAreCountedOnThePage) {
     // With pages of 66 lines the box and what follows it are the first lines of the page.
     Settings(CaptureBuilder().Mode(kModeHdlc));
     options.linesPerPage = 66;
-    std::FILE* file = std::fopen(path_.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    SetListingDestination(file, true);
+    testing_support::ListingCapture out(true);
     ::testing::internal::CaptureStdout();
     StartConversion();
     ::testing::internal::GetCapturedStdout();

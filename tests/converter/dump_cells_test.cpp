@@ -1,54 +1,32 @@
 // The two-character cells of the dumps and the line-state rows, written
-// in-process into a temporary listing destination.
+// in-process into a listing caught in memory.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "converter/dump_listings.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
 #include "decode/dump_columns.h"
+#include "tests/support/listings.h"
 
 namespace {
 
 class DumpCellsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetOptions();
-        file_ = std::tmpfile();
-        ASSERT_NE(file_, nullptr);
-        SetListingDestination(file_, false);
-        listing.ownsDestination = false;
-    }
-    void TearDown() override {
-        listing.destination = nullptr;
-        std::fclose(file_);
-    }
-    // Everything written since the last call.
-    std::string Written() {
-        std::fflush(file_);
-        std::string out;
-        std::rewind(file_);
-        for (int c; (c = std::fgetc(file_)) != EOF;) out.push_back(static_cast<char>(c));
-        std::fclose(file_);
-        file_ = std::tmpfile();
-        SetListingDestination(file_, false);
-        listing.ownsDestination = false;
-        return out;
-    }
-    std::FILE* file_ = nullptr;
+    void SetUp() override { ResetOptions(); }
+    testing_support::ListingCapture out_;
 };
 
 TEST_F(DumpCellsTest, LabelCellsSpellTheMarkerNames) {
     std::string idle, timestamp, other;
     for (std::uint32_t q = 0; q < 4; ++q) {
         WriteLabelCell(0x0C000002 | (q << 2));
-        idle += Written();
+        idle += out_.Take();
         WriteLabelCell(0x56341203 | (q << 2));
-        timestamp += Written();
+        timestamp += out_.Take();
         WriteLabelCell(0x00000001 | (q << 2));
-        other += Written();
+        other += out_.Take();
     }
     EXPECT_EQ(idle, "[ IDLE ]");
     EXPECT_EQ(timestamp, "[ TMSP ]");
@@ -74,7 +52,7 @@ TEST_F(DumpCellsTest, MarkerCellsSpellCountAndTime) {
         std::string text;
         for (std::uint32_t q = 0; q < 4; ++q) {
             WriteMarkerCell(c.word | (q << 2));
-            text += Written();
+            text += out_.Take();
         }
         EXPECT_EQ(text, c.text);
     }
@@ -87,9 +65,9 @@ TEST_F(DumpCellsTest, CharacterAndHexCellsByUnitCode) {
         SCOPED_TRACE(code);
         const DataUnit unit = static_cast<DataUnit>(0x4130 | code);
         WriteCharCell(unit);
-        EXPECT_EQ(Written(), expected[code]);
+        EXPECT_EQ(out_.Take(), expected[code]);
         WriteHexCell(unit);
-        EXPECT_EQ(Written(), code == 13 || code == 15 ? " -" : "41");
+        EXPECT_EQ(out_.Take(), code == 13 || code == 15 ? " -" : "41");
     }
 }
 
@@ -103,7 +81,7 @@ TEST_F(DumpCellsTest, LineStateRowsShowBeforeAndAfter) {
     dumpColumns[1] = DumpColumn{0x30, 0x02000281};
     ASSERT_EQ(WriteLineStateRows(), 0);
     const std::string blanks(52, ' ');
-    EXPECT_EQ(Written(), "RS:0111" + blanks + "\nCS:0000" + blanks + "\n");
+    EXPECT_EQ(out_.Take(), "RS:0111" + blanks + "\nCS:0000" + blanks + "\n");
 }
 
 }  // namespace

@@ -5,24 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "converter/capture_file.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
-#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
+#include "tests/support/record_area.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
+using capture::Async9600;
 using capture::CaptureBuilder;
 using capture::Unit;
+using testing_support::ConvertToListing;
 using testing_support::Crlf;
 using testing_support::RunProgram;
-using testing_support::TempDir;
 
 const std::string kAsyncHeader =
     "**************************************\n"
@@ -34,13 +35,6 @@ const std::string kAsyncHeader =
     "PRINT DATA CODE : ASCII\n"
     "\n";
 
-// An ASCII capture at 9600 bit/s, 8 bits, no parity, 1 stop bit.
-CaptureBuilder Async() {
-    CaptureBuilder b;
-    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3);
-    return b;
-}
-
 // `text` followed by blanks up to `width` characters.
 std::string Pad(const std::string& text, std::size_t width) { return text + std::string(width - text.size(), ' '); }
 // A row of a 14-column block (-C40): 3 + 2 x 14 characters and the line end.
@@ -48,7 +42,7 @@ std::string Row40(const std::string& text) { return Pad(text, 31) + "\n"; }
 
 // "Hi" on SD, "OK" on RD, an idle of 12, CR on SD with LF on RD, a timestamp.
 CaptureBuilder MixedTraffic() {
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.Sd('H').Sd('i').Rd('O').Rd('K').Idle(12).Data(Unit(0x0D), Unit(0x0A)).Timestamp(0x12, 0x34, 0x56);
     return b;
 }
@@ -90,7 +84,7 @@ TEST(DumpListings, RowsForEveryDataLineAndCodeFilter) {
 }
 
 TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.SdText("The quick brown fox jumps over");
     const std::string hex = "546865207175696" "36B2062726F776E20666F78206A756D7073206F766572";
     const std::string chars = " T h e   q u i c k   b r o w n   f o x   j u m p s   o v e r";
@@ -111,7 +105,7 @@ TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
 }
 
 TEST(DumpListings, MarkersContinueInTheNextBlock) {
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.SdText("abcdefghijkl").Idle(10000).SdText("mnopqrstuv").Timestamp(0x12, 0x34, 0x56).Sd('w');
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
                                                 "SD:6162636465666768696A6B6C[ ID\n"
@@ -139,17 +133,17 @@ TEST(DumpListings, NoGuideLeavesOutBoxLeadsAndEmptyLines) {
 
 TEST(DumpListings, EmptyRecordAreaGivesOneBlankBlock) {
     const std::string blanks(56, ' ');
-    EXPECT_EQ(ConvertToListing(Async(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
+    EXPECT_EQ(ConvertToListing(Async9600(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
                                          blanks + "\n" + "   " + blanks + "\n\n"));
 }
 
 TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
     // EBCD shows nothing for a byte above 0x3F; "(HEX)" has no tables and shows hex.
-    CaptureBuilder ebcd = Async();
+    CaptureBuilder ebcd = Async9600();
     ebcd.Code(6).Sd(0x40).Sd(0x02);
     EXPECT_EQ(ConvertToListing(ebcd, {"-d1", "-C40", "-n"}), Crlf("4002                        \n"
                                                          "   @                        \n"));
-    CaptureBuilder hex = Async();
+    CaptureBuilder hex = Async9600();
     hex.Code(10).Sd(0x41).Sd(0xFE, 1);
     EXPECT_EQ(ConvertToListing(hex, {"-d1", "-C40", "-n"}), Crlf("41FE                        \n"
                                                         "41FE                        \n"));
@@ -160,7 +154,7 @@ TEST(DumpListings, ControlRecordsOfOtherTypesAndStrayBits) {
     // record whose stored bits 2-3 are not zero still spells its text in order;
     // a line-state record with bits 6 and 7 set is still a line-state record
     // (no column in the normal dump).
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.Record(0x00000000).Record(0x0000400E).Record(0x000000C1).Sd('A');
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-n"}), Crlf("        [ IDLE ]41          \n"
                                                           "        [ 0064 ] A          \n"));
@@ -168,7 +162,7 @@ TEST(DumpListings, ControlRecordsOfOtherTypesAndStrayBits) {
 
 TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
     // RS is set from the start; CS comes on at the change. A set bit shows 0.
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.LineStateRecorded(true).Sd('A').LineState(0x01, 0x03).Rd('B').Idle(5);
     const std::string tail(14, ' ');
     EXPECT_EQ(ConvertToListing(b, {"-l", "-C40"}), Crlf(kAsyncHeader +
@@ -185,7 +179,7 @@ TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
 }
 
 TEST(DumpListings, LineStateChartFindsTheStateBackwardInALaterBlock) {
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.LineStateRecorded(true).LineState(0x00, 0x80).SdText("0123456789ABCDEF");
     EXPECT_EQ(ConvertToListing(b, {"-l70", "-d1", "-c2", "-C40"}), Crlf(kAsyncHeader +
                                                                "SD:  30313233343536373839414243\n"
@@ -197,17 +191,9 @@ TEST(DumpListings, LineStateChartFindsTheStateBackwardInALaterBlock) {
                                                                Row40("RS:111111") + "\n"));
 }
 
-TEST(DumpListings, LineStateChartNeedsRecordedLineStates) {
-    TempDir dir;
-    Async().Sd('A').Write(dir.File("capture.dt"));
-    const auto r = RunProgram(VX5CVT_PATH, {"-l", dir.File("capture.dt"), dir.File("listing.txt")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Line state not recorded.\n"), std::string::npos) << r.out;
-}
-
 TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
     // ENQ, ACK0, STX text ETX, ACK1, EOT; the block boundary falls after ETX.
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     b.Timestamp(0x01, 0x02, 0x03).Sd(0x05).Idle(7).Rd(0x10).Rd('0').Sd(0x02).SdText("HELLO").Sd(0x03);
     b.Rd(0x10).Rd('1').Sd(0x04);
     EXPECT_EQ(ConvertToListing(b, {"-f", "-C40"}), Crlf(kAsyncHeader +
@@ -223,7 +209,6 @@ TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
 // Runs a dump driver in-process over the capture's records with a small line
 // budget and returns how many blocks it wrote (one "SD:" row each).
 int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::int32_t budget) {
-    const std::string bytes = b.Bytes();
     ResetOptions();
     options.dataLine = kSdOnly;
     options.codeFilter = 2;
@@ -231,18 +216,14 @@ int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::in
     options.lineBudget = budget;
     if (driver == RunLineStateChart) options.lineStates[0] = 0;
     captureSettings = CaptureSettings{};
-    std::memcpy(captureSettings.block, bytes.data() + 26, sizeof captureSettings.block);
-    SetupRecordWindow(captureSettings.window, reinterpret_cast<RecordPos>(bytes.data()) + 1762,
-                      static_cast<std::uint32_t>(bytes.size() - 1762));
-    TempDir dir;
-    std::FILE* file = std::fopen(dir.File("listing.txt").c_str(), "w");
-    EXPECT_NE(file, nullptr);
-    SetListingDestination(file, true);
+    record_area::LoadSettings(b);
+    std::vector<std::uint8_t> bytes;
+    record_area::Load(b, bytes);
+    testing_support::ListingCapture out(true);
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(driver(), 1);
     ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(CloseListingDestination(), 0);
-    const std::string text = testing_support::ReadFileBytes(dir.File("listing.txt"));
+    const std::string text = out.Take();
     int blocks = 0;
     for (std::size_t at = text.find("\nSD:"); at != std::string::npos; at = text.find("\nSD:", at + 1)) ++blocks;
     ResetOptions();
@@ -251,7 +232,7 @@ int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::in
 }
 
 TEST(DumpListings, BlockLimitScalesTheLineBudgetByTheRowsOfABlock) {
-    CaptureBuilder b = Async();
+    CaptureBuilder b = Async9600();
     // 80 blocks of 14, 40 of 28, 20 of 56 columns; ENQ gives a cell in the
     // translate-format dump too.
     for (int i = 0; i < 20 * 56; ++i) b.Sd(0x05);
@@ -275,25 +256,14 @@ TEST(DumpListings, BlockLimitScalesTheLineBudgetByTheRowsOfABlock) {
     }
 }
 
+// On the console the sample's listing has plain line ends.
 TEST(DumpListings, SampleAsyncCaptureConvertsToTheConsole) {
-    const auto r = RunProgram(VX5CVT_PATH, {std::string(VX_SOURCE_DIR) + "/examples/ASYNC.DT"});
+    const std::string examples = std::string(VX_SOURCE_DIR) + "/examples/";
+    std::string listingText = testing_support::ReadFileBytes(examples + "ASYNC.TXT");
+    std::erase(listingText, '\r');
+    const auto r = RunProgram(VX5CVT_PATH, {examples + "ASYNC.DT"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("Convert start.\n" + kAsyncHeader + "SD:[ TMSP ]05[ IDLE ] - -[ IDLE ]02"), std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("   [102530]EQ[ 0025 ]    [ 0003 ]SX O R D E R   0 0 4 2   Q\n"), std::string::npos);
-    EXPECT_NE(r.out.find("         ET[ OVER ][102545]"), std::string::npos);
-    EXPECT_EQ(r.out.find('\r'), std::string::npos) << "the console listing has plain line ends";
-}
-
-TEST(DumpListings, SampleCapturesAreUpToDate) {
-    TempDir dir;
-    const auto r = RunProgram(MAKE_EXAMPLES_PATH, {dir.Path()});
-    ASSERT_EQ(r.exitCode, 0) << r.out;
-    for (const char* name : {"ASYNC.DT", "SYNC.DT", "HDLC.DT", "PPP.DT"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(testing_support::ReadFileBytes(dir.File(name)),
-                  testing_support::ReadFileBytes(std::string(VX_SOURCE_DIR) + "/examples/" + name));
-    }
+    EXPECT_EQ(r.out, testing_support::kVx5cvtBanner + "Convert start.\n" + listingText + "Complete.\n");
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "converter/listing_writer.h"
 #include "converter/options.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -18,24 +20,24 @@ protected:
     void SetUp() override {
         ResetOptions();
         listing = ListingState{};
-        path_ = dir_.File("listing.txt");
     }
     void TearDown() override { CloseListingDestination(); }
 
-    // Opens the listing file and starts a listing with `linesPerPage`.
+    // Starts a listing with `linesPerPage` and CR LF line ends, caught in memory.
     void Start(int linesPerPage) {
         options.linesPerPage = linesPerPage;
-        std::FILE* file = std::fopen(path_.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        SetListingDestination(file, true);
-        ::testing::internal::CaptureStdout();
-        EXPECT_EQ(StartConversion(), 1);
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Convert start.\n");
+        out_.emplace(true);
+        StartQuietly();
     }
     std::string Finish() {
         EXPECT_EQ(FinishListing(), 1);
         EXPECT_EQ(CloseListingDestination(), 0);
-        return testing_support::ReadFileBytes(path_);
+        return out_->Take();
+    }
+    static void StartQuietly() {
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(StartConversion(), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Convert start.\n");
     }
     // Lines "<prefix>NN\n" numbered first..last.
     static std::string Lines(const char* prefix, int first, int last) {
@@ -49,8 +51,7 @@ protected:
     }
     static void Put(const std::string& text) { ASSERT_EQ(PutText(text.c_str()), 0); }
 
-    TempDir dir_;
-    std::string path_;
+    std::optional<testing_support::ListingCapture> out_;
 };
 
 const std::string kPagePadding(6, '\n');
@@ -100,9 +101,7 @@ TEST_F(ListingWriter, ALineEndAfterThePaddingIsTheNewPagesFirstLine) {
 TEST_F(ListingWriter, StartConversionRestartsTheLineCount) {
     Start(66);
     Put(Lines("A", 1, 50));
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(StartConversion(), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Convert start.\n");
+    StartQuietly();
     Put(Lines("B", 1, 20));
     EXPECT_EQ(Finish(), Crlf(Lines("A", 1, 50) + Lines("B", 1, 20))) << "70 lines, but only 20 on the new count";
 }
@@ -159,15 +158,9 @@ TEST_F(ListingWriter, StandardOutputGetsPlainLineEndsInOrderWithConsoleMessages)
 }
 
 TEST_F(ListingWriter, WriteFailuresAreReportedAsMinusOne) {
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);  // every character reaches the device at once
-    listing.destination = full;
-    listing.crlf = true;
+    testing_support::FailingListing full(true);
     options.linesPerPage = 66;
-    ::testing::internal::CaptureStdout();
-    StartConversion();
-    ::testing::internal::GetCapturedStdout();
+    StartQuietly();
     EXPECT_EQ(PutRaw('x'), -1);
     EXPECT_EQ(PutRaw('\n'), -1);
     EXPECT_EQ(PutChar('x'), -1);
@@ -180,8 +173,6 @@ TEST_F(ListingWriter, WriteFailuresAreReportedAsMinusOne) {
     listing.lineCount = 60;
     EXPECT_EQ(PutChar('x'), -1) << "the page's empty lines fail first, the character's own write decides";
     EXPECT_EQ(listing.lineCount, 0);
-    listing.destination = nullptr;
-    std::fclose(full);
 }
 
 TEST_F(ListingWriter, ABufferedFailureShowsOnAWriteOrAtTheClose) {
@@ -198,8 +189,9 @@ TEST_F(ListingWriter, ABufferedFailureShowsOnAWriteOrAtTheClose) {
 TEST_F(ListingWriter, AFailedWriteIsReportedAtTheCloseEvenWhenTheFinalFlushSucceeds) {
     // A stream that refuses every write keeps nothing buffered, so its final
     // flush has nothing to write and succeeds: only its error mark tells.
-    testing_support::WriteFileBytes(path_, "");
-    std::FILE* readOnly = std::fopen(path_.c_str(), "r");
+    TempDir dir;
+    testing_support::WriteFileBytes(dir.File("listing.txt"), "");
+    std::FILE* readOnly = std::fopen(dir.File("listing.txt").c_str(), "r");
     ASSERT_NE(readOnly, nullptr);
     SetListingDestination(readOnly, true);
     EXPECT_EQ(PutChar('x'), -1);

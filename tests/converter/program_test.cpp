@@ -14,6 +14,7 @@
 #include "converter/options.h"
 #include "converter/program.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 using testing_support::RunProgram;
@@ -21,7 +22,7 @@ using testing_support::TempDir;
 
 namespace {
 
-const std::string kBanner = "===== NORD ARC Data File Converter =====\n Version 1.14\n\n";
+const std::string& kBanner = testing_support::kVx5cvtBanner;
 
 const std::string kUsage =
     "Illegal arguments.\n"
@@ -74,23 +75,32 @@ std::string LineStates() {
     return s;
 }
 
-capture::CaptureBuilder AsyncCapture() {
-    capture::CaptureBuilder b;
-    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).SdText("AB").RdText("C");
-    return b;
-}
+capture::CaptureBuilder AsyncCapture() { return capture::Async9600().SdText("AB").RdText("C"); }
 
-// Runs vx5cvt with `options` on the capture and a listing file, expects exactly
-// a whole run on the console and returns the listing file's bytes.
-std::string WholeRunListing(const capture::CaptureBuilder& b, std::vector<std::string> options) {
-    TempDir dir;
-    b.Write(dir.File("c.dt"));
-    options.push_back(dir.File("c.dt"));
-    options.push_back(dir.File("out.txt"));
-    auto r = RunProgram(VX5CVT_PATH, options);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner + "Convert start.\nComplete.\n");
-    return testing_support::ReadFileBytes(dir.File("out.txt"));
+// The title and heading of each translation.
+const std::string kFramesTop = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";
+const std::string kLapdFramesTop = "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n";
+const std::string kX25Top = "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n";
+const std::string kPppTop = "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n";
+
+struct ModeCase {
+    std::int8_t mode;
+    std::vector<std::string> options;
+    std::string listing;
+};
+
+// Converts a capture in each case's mode, with line states recorded and the
+// records `fill` adds, with `common` and then the case's options.
+void ExpectListingsByMode(const std::vector<ModeCase>& cases, void (*fill)(capture::CaptureBuilder&),
+                          const std::vector<std::string>& common) {
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
+        capture::CaptureBuilder b;
+        fill(b.Mode(c.mode).LineStateRecorded(true));
+        std::vector<std::string> options = common;
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        EXPECT_EQ(testing_support::ConvertToListing(b, options), testing_support::Crlf(c.listing));
+    }
 }
 
 }  // namespace
@@ -221,9 +231,12 @@ TEST(Program, TheDataFileIsNeverReplacedByTheListing) {
 TEST(Program, LineStateChartNeedsRecordedLineStates) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
-    auto r = RunProgram(VX5CVT_PATH, {"-l", "-f", dir.File("a.dt"), dir.File("out.txt")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+    for (const char* second : {"-l", "-f"}) {  // the chart alone, or asked for with a translation
+        SCOPED_TRACE(second);
+        auto r = RunProgram(VX5CVT_PATH, {"-l", second, dir.File("a.dt"), dir.File("out.txt")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+    }
 }
 
 TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
@@ -236,76 +249,38 @@ TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
 
 // ---- Dialogue ---------------------------------------------------------------------
 
-TEST(Dialogue, AsyncCaptureWithoutLineStates) {
+// Whole dialogues: every question asked, in order, then the conversion.
+TEST(Dialogue, WholeDialogues) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
-    // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
-    const std::string input = "\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Data filename ? Save filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "
-                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
-                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
-                         "Skip guide (1:No, 2:Yes) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, HdlcPacketTranslationAsksEveryLevel) {
-    TempDir dir;
     capture::CaptureBuilder().Mode(2).LineStateRecorded(true).Write(dir.File("h.dt"));
-    const std::string input = "h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? "
-                         "Translate level (1:Frame, 2:Packet) ? "
-                         "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "
-                         "Modulo (1:mod 8, 2:mod128) ? "
-                         "Packet type (1:X.25, 2:LAPD) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, LineStateAnswerIsCheckedWhole) {
-    TempDir dir;
     capture::CaptureBuilder().Mode(0).LineStateRecorded(true).LineState(0, 1).Write(dir.File("l.dt"));
-    // "8", nine digits, "01a" and an answer without digits are asked again.
-    const std::string input = "l.dt\nout.txt\n2\n1\n8\n012345670\n01a\n\n70\n1\n1\n1\n";
-    auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-    EXPECT_EQ(r.exitCode, 0);
-    const std::string prompt = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
-    EXPECT_EQ(r.out, kBanner +
-                         "Data filename ? Save filename ? \n"
-                         "Print format (1:Normal, 2:Line state, 3:Translate) ? "
-                         "Select data line (1:SD & RD, 2:SD, 3:RD) ? " +
-                         prompt + prompt + prompt + prompt + prompt +
-                         "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? "
-                         "Skip IDLE/TMSP (1:No, 2:Yes) ? "
-                         "Skip guide (1:No, 2:Yes) ? "
-                         "Convert start.\nComplete.\n");
-}
-
-TEST(Dialogue, EndOfInputEndsTheProgram) {
-    TempDir dir;
-    AsyncCapture().Write(dir.File("a.dt"));
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "Data filename ? "},
-        {"missing.dt\n", "Data filename ? Can't open data file.\n"},
-        {"a.dt\n", "Data filename ? Save filename ? "},
-        {"a.dt\nout.txt\n", "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "},
-        {"a.dt\nout.txt\n1\n7\n",
-         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Translate) ? "
-         "Select data line (1:SD & RD, 2:SD, 3:RD) ? Select data line (1:SD & RD, 2:SD, 3:RD) ? "},
+    const std::string lineState = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
+    const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
+    const std::string tail = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? Skip IDLE/TMSP (1:No, 2:Yes) ? "
+                             "Skip guide (1:No, 2:Yes) ? ";
+    const std::pair<std::string, std::string> cases[] = {
+        // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
+        {"\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n",
+         "Data filename ? Data filename ? Save filename ? Save filename ? \n"
+         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? " + dataLine + dataLine +
+             tail},
+        // HDLC packet translation asks every level.
+        {"h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n",
+         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Line state, 3:Translate) ? " + dataLine +
+             "Translate level (1:Frame, 2:Packet) ? Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "
+             "Modulo (1:mod 8, 2:mod128) ? Packet type (1:X.25, 2:LAPD) ? "},
+        // The line-state answer is checked whole: "8", nine digits, "01a" and an
+        // answer without digits are asked again.
+        {"l.dt\nout.txt\n2\n1\n8\n012345670\n01a\n\n70\n1\n1\n1\n",
+         "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Line state, 3:Translate) ? " + dataLine +
+             lineState + lineState + lineState + lineState + lineState + tail},
     };
     for (const auto& [input, prompts] : cases) {
         SCOPED_TRACE(input);
         auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.out, kBanner + prompts);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, kBanner + prompts + "Convert start.\nComplete.\n");
     }
 }
 
@@ -371,16 +346,8 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
     const std::string blanks26(26, ' ');
     const std::string normalDump = "05" + blanks26 + "\nEQ" + blanks26 + "\n";
     const std::string translateDump = std::string(28, ' ') + "\nEQ" + blanks26 + "\n";
-    const std::string frames = "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n";
-    const std::string x25 = "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n";
     const std::string messages = "        ** PACKET CONVERSION **\n     TM   PD  MESSAGE CRF CR  FC DATA\n";
-    const std::string ppp = "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n";
-    struct Case {
-        std::int8_t mode;
-        std::vector<std::string> options;
-        std::string listing;
-    };
-    const Case cases[] = {
+    ExpectListingsByMode({
         {kModeAsync, {}, normalDump},
         {kModeAsync, {"-f"}, translateDump},
         {kModeSync, {"-f41"}, translateDump},
@@ -388,26 +355,19 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
         {-1, {"-f20"}, translateDump},
         {kModeHdlc, {}, normalDump},
         {kModeHdlc, {"-f", "-l0"}, normalDump + "11" + blanks26 + "\n"},  // the chart wins
-        {kModeHdlc, {"-f"}, frames},
-        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
-        {kModeHdlc, {"-f20"}, x25},
+        {kModeHdlc, {"-f"}, kFramesTop},
+        {kModeHdlc, {"-f4"}, kLapdFramesTop},
+        {kModeHdlc, {"-f20"}, kX25Top},
         {kModeHdlc, {"-f41"}, messages},
         {kModePpp, {}, normalDump},
-        {kModePpp, {"-f"}, ppp},
-        {kModePpp, {"-f41"}, ppp},  // the command line cannot ask for the PPP frame dump
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
-        capture::CaptureBuilder b;
-        b.Mode(c.mode).LineStateRecorded(true).Sd(0x05);
-        std::vector<std::string> options = {"-n", "-d1", "-C40"};
-        options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
-    }
+        {kModePpp, {"-f"}, kPppTop},
+        {kModePpp, {"-f41"}, kPppTop},  // the command line cannot ask for the PPP frame dump
+    }, [](capture::CaptureBuilder& b) { b.Sd(0x05); }, {"-n", "-d1", "-C40"});
 }
 
-TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
+TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
     TempDir dir;
+    AsyncCapture().Write(dir.File("n.dt"));
     capture::CaptureBuilder().Mode(kModeAsync).LineStateRecorded(true).Write(dir.File("a.dt"));
     capture::CaptureBuilder().Mode(kModeHdlc).Write(dir.File("h.dt"));
     capture::CaptureBuilder().Mode(kModePpp).Write(dir.File("p.dt"));
@@ -417,6 +377,11 @@ TEST(Dialogue, EndOfInputAtEveryLaterPromptEndsTheProgram) {
     const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
     const std::string code = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? ";
     const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "Data filename ? "},
+        {"missing.dt\n", "Data filename ? Can't open data file.\n"},
+        {"n.dt\n", "Data filename ? Save filename ? "},
+        {"n.dt\nout.txt\n", head + withoutLineStates},
+        {"n.dt\nout.txt\n1\n7\n", head + withoutLineStates + dataLine + dataLine},
         {"a.dt\nout.txt\n2\n1\n",
          head + withLineStates + dataLine + "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? "},
         {"h.dt\nout.txt\n2\n1\n", head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? "},
@@ -506,27 +471,16 @@ TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
     const std::string markers = "[ TMSP ][ TMSP ][ TMSP ]    \n"
                                 "[123456][010203][7FFFFF]    \n" +
                                 blanks + "\n" + blanks + "\n";
-    struct Case {
-        std::int8_t mode;
-        std::vector<std::string> options;
-        std::string listing;
-    };
-    const Case cases[] = {
+    ExpectListingsByMode({
         {kModeAsync, {}, markers},
         {kModeAsync, {"-f"}, markers},
         {kModeAsync, {"-l0"}, markers + std::string(24, '1') + "    \n"},
-        {kModeHdlc, {"-f"}, "        ** FRAME CONVERSION **\n     TM   AD TYPE  NS PF NR FC DATA\n"},
-        {kModeHdlc, {"-f4"}, "        ** FRAME CONVERSION **\n     TM  SAP TE CR TYPE  NS PF NR FC DA\n"},
-        {kModeHdlc, {"-f20"}, "        ** PACKET CONVERSION **\n     TM   GN  CN P-TYPE PS  PR M Q D FC\n"},
-        {kModePpp, {"-f"}, "        ** PPP CONVERSION **\n     TM   PROTOCOL CODE      ID DATA\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " " << ::testing::PrintToString(c.options));
-        capture::CaptureBuilder b;
-        b.Mode(c.mode).FrameTimestamp(true).LineStateRecorded(true);
-        b.Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true).Timestamp(0x7F, 0xFF, 0xFF);
-        std::vector<std::string> options = {"-n", "-C40"};
-        options.insert(options.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(WholeRunListing(b, options), testing_support::Crlf(c.listing));
-    }
+        {kModeHdlc, {"-f"}, kFramesTop},
+        {kModeHdlc, {"-f4"}, kLapdFramesTop},
+        {kModeHdlc, {"-f20"}, kX25Top},
+        {kModePpp, {"-f"}, kPppTop},
+    }, [](capture::CaptureBuilder& b) {
+        b.FrameTimestamp(true).Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true);
+        b.Timestamp(0x7F, 0xFF, 0xFF);
+    }, {"-n", "-C40"});
 }

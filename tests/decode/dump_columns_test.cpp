@@ -8,7 +8,7 @@
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/converters.h"
-#include "tests/decode/record_area.h"
+#include "tests/support/record_area.h"
 #include "tests/support/capture_writer.h"
 
 namespace {

@@ -88,4 +88,11 @@ private:
     std::uint32_t lengthOverride_ = 0;
 };
 
+// An ASCII ASYNC capture at 9600 bit/s both ways, 8 bits, no parity, 1 stop bit.
+inline CaptureBuilder Async9600() {
+    CaptureBuilder b;
+    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3);
+    return b;
+}
+
 }  // namespace capture

@@ -12,6 +12,7 @@
 #include "converter/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
@@ -21,7 +22,8 @@ namespace {
 
 using capture::Unit;
 using testing_support::Crlf;
-using translation_test::ConvertCapture;
+using testing_support::ConvertToListing;
+using translation_test::HdlcFrame;
 using translation_test::HexRun;
 using translation_test::kStamp;
 
@@ -48,12 +50,11 @@ protected:
         options.modulo128 = c.modulo128;
         options.columns = c.columns;
         const AssembledFrame& frame = translation_test::LoadFrame(c.direction, c.status, c.timestamp, c.bytes);
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(TranslateFrame(frame), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
 
-    translation_test::ListingCapture out_;
+    testing_support::ListingCapture out_;
 };
 
 constexpr std::int8_t kSdlc = kFrameSdlc;
@@ -214,16 +215,6 @@ TEST_F(FrameLineTest, DecodeLinkLevelLeavesTheReaderAfterTheHeader) {
 constexpr char kTitle[] = "        ** FRAME CONVERSION **\n";
 constexpr char kHdlcHeading[] = "     TM   AD TYPE  NS PF NR FC DATA\n";
 
-// A frame of one direction: start, bytes, one unit of `markCode` (none when 0), end.
-void Frame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes,
-           std::uint8_t markCode = 2, std::uint8_t endCode = 11) {
-    auto unit = [&](std::uint8_t byte, std::uint8_t code) { rd ? b.Rd(byte, code) : b.Sd(byte, code); };
-    unit(0x7E, 10);
-    for (std::uint8_t x : bytes) unit(x, 0);
-    if (markCode != 0) unit(0x00, markCode);
-    unit(0x7E, endCode);
-}
-
 class FrameListingTest : public ::testing::Test {
 protected:
     static capture::CaptureBuilder Hdlc() {
@@ -255,34 +246,34 @@ TEST_F(FrameListingTest, TheFourExampleLines) {
         for (std::uint8_t x : c.bytes) b.Sd(x);
         b.Sd(0x00, 2);  // status 1
         b.Sd(0x7E, 11);
-        EXPECT_EQ(ConvertCapture(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
+        EXPECT_EQ(ConvertToListing(b, {c.flag, "-n"}), Crlf(std::string(kTitle) + c.heading + c.line));
     }
 }
 
 TEST_F(FrameListingTest, LapdHeadingFollowsTheColumns) {
     auto b = Hdlc();
-    Frame(b, false, {0x00, 0x81, 0x0A, 0x06, 0x08, 0x09});
-    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C40"}),
+    HdlcFrame(b, false, {0x00, 0x81, 0x0A, 0x06, 0x08, 0x09});
+    EXPECT_EQ(ConvertToListing(b, {"-f4", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 08\n"));
-    EXPECT_EQ(ConvertCapture(b, {"-f4", "-n", "-C136"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f4", "-n", "-C136"}),
               Crlf(std::string(kTitle) + "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n" +
                    "SD:        0 64 0 INFO   5 0   3  G 0809\n"));
 }
 
 TEST_F(FrameListingTest, EndMarksAndLongFrames) {
     auto b = Hdlc();
-    Frame(b, false, {0x01, 0x3F}, 0);
-    Frame(b, true, {0x02, 0x73}, 3);
-    Frame(b, false, {0x03, 0x3F}, 0, 12);  // short frame
-    Frame(b, true, {0x04, 0x73}, 0, 9);    // abort
+    HdlcFrame(b, false, {0x01, 0x3F}, 0);
+    HdlcFrame(b, true, {0x02, 0x73}, 3);
+    HdlcFrame(b, false, {0x03, 0x3F}, 0, 12);  // short frame
+    HdlcFrame(b, true, {0x04, 0x73}, 0, 9);    // abort
     // 70 information bytes: the frame keeps 64 units and still ends as a short frame.
     b.Sd(0x7E, 10).Sd(0x05).Sd(0x00);
     for (int i = 0; i < 68; ++i) b.Sd(static_cast<std::uint8_t>(i));
     b.Sd(0x7E, 12);
-    Frame(b, true, {0x06, 0x73});
+    HdlcFrame(b, true, {0x06, 0x73});
     const std::string wide = "SD:       05 INFO  0  0  0  SF " + HexRun(0, 52);
-    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", "-C136"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", "-C136"}),
               Crlf(std::string(kTitle) + kHdlcHeading +
                    "SD:       01 SABM     1        \n"
                    "RD:       02 UA       1      E \n"
@@ -298,39 +289,41 @@ TEST_F(FrameListingTest, BothDirectionsStartingInOneRecord) {
     b.Data(Unit(0x01), Unit(0x02));
     b.Data(Unit(0x3F), Unit(0x73));
     b.Data(Unit(0x7E, 11), Unit(0x7E, 11));
-    Frame(b, false, {0x03, 0x3F});
-    EXPECT_EQ(ConvertCapture(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
-                                              "SD:       01 SABM     1        \n"
-                                              "RD:       02 UA       1        \n"
-                                              "SD:       03 SABM     1      G \n"));
+    HdlcFrame(b, false, {0x03, 0x3F});
+    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading +
+                                                       "SD:       01 SABM     1        \n"
+                                                       "RD:       02 UA       1        \n"
+                                                       "SD:       03 SABM     1      G \n"));
 }
 
 // Interleaved frames on both lines, each listed once and in capture order
-// whichever lines are selected.
+// whichever lines are selected: the frame lines under each -d option.
 struct DataLineCase {
     const char* flag;
     const char* lines;
 };
+void ExpectEachDataLine(const capture::CaptureBuilder& b, std::initializer_list<DataLineCase> cases) {
+    for (const DataLineCase& c : cases) {
+        SCOPED_TRACE(c.flag);
+        EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
+    }
+}
 
 TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     auto b = Hdlc();
-    Frame(b, false, {0xA1, 0x3F});
-    Frame(b, true, {0xB1, 0x73});
-    Frame(b, true, {0xB2, 0x73});
-    Frame(b, false, {0xA2, 0x3F});
-    Frame(b, false, {0xA3, 0x3F});
-    Frame(b, true, {0xB3, 0x73});
-    const DataLineCase cases[] = {
+    HdlcFrame(b, false, {0xA1, 0x3F});
+    HdlcFrame(b, true, {0xB1, 0x73});
+    HdlcFrame(b, true, {0xB2, 0x73});
+    HdlcFrame(b, false, {0xA2, 0x3F});
+    HdlcFrame(b, false, {0xA3, 0x3F});
+    HdlcFrame(b, true, {0xB3, 0x73});
+    ExpectEachDataLine(b, {
         {"-d0",
          "SD:       A1 SABM     1      G \nRD:       B1 UA       1      G \nRD:       B2 UA       1      G \n"
          "SD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \nRD:       B3 UA       1      G \n"},
         {"-d1", "SD:       A1 SABM     1      G \nSD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \n"},
         {"-d2", "RD:       B1 UA       1      G \nRD:       B2 UA       1      G \nRD:       B3 UA       1      G \n"},
-    };
-    for (const DataLineCase& c : cases) {
-        SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
-    }
+    });
 }
 
 TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
@@ -339,33 +332,29 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     // Each frame opened by a frame timestamp of its line, and one frame timestamp
     // that opens no frame.
     b.Timestamp(0x01, 0x00, 0x01, false, true);
-    Frame(b, false, {0xA1, 0x3F});
+    HdlcFrame(b, false, {0xA1, 0x3F});
     b.Timestamp(0x02, 0x00, 0x02, true, true);
-    Frame(b, true, {0xB1, 0x73});
+    HdlcFrame(b, true, {0xB1, 0x73});
     b.Timestamp(0x03, 0x00, 0x03, true, true);  // opens no frame
     b.Timestamp(0x04, 0x00, 0x04, false, true);
-    Frame(b, false, {0xA2, 0x3F});
+    HdlcFrame(b, false, {0xA2, 0x3F});
     b.Timestamp(0x05, 0x00, 0x05, true, true);
-    Frame(b, true, {0xB2, 0x73});
+    HdlcFrame(b, true, {0xB2, 0x73});
     b.Timestamp(0x06, 0x00, 0x06, false, true);
-    Frame(b, false, {0xA3, 0x3F});
-    const DataLineCase cases[] = {
+    HdlcFrame(b, false, {0xA3, 0x3F});
+    ExpectEachDataLine(b, {
         {"-d0",
          "SD:010001 A1 SABM     1      G \nRD:020002 B1 UA       1      G \nSD:040004 A2 SABM     1      G \n"
          "RD:050005 B2 UA       1      G \nSD:060006 A3 SABM     1      G \n"},
         {"-d1", "SD:010001 A1 SABM     1      G \nSD:040004 A2 SABM     1      G \nSD:060006 A3 SABM     1      G \n"},
         {"-d2", "RD:020002 B1 UA       1      G \nRD:050005 B2 UA       1      G \n"},
-    };
-    for (const DataLineCase& c : cases) {
-        SCOPED_TRACE(c.flag);
-        EXPECT_EQ(ConvertCapture(b, {"-f2", "-n", c.flag}), Crlf(std::string(kTitle) + kHdlcHeading + c.lines));
-    }
+    });
 }
 
 TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
     auto b = Hdlc();
-    Frame(b, false, {0x03, 0x3F});
-    const std::string listingText = ConvertCapture(b, {"-f2"});
+    HdlcFrame(b, false, {0x03, 0x3F});
+    const std::string listingText = ConvertToListing(b, {"-f2"});
     const std::string title = Crlf(kTitle);
     const std::string tail = Crlf(std::string(kHdlcHeading) + "SD:       03 SABM     1      G \n");
     ASSERT_GT(listingText.size(), title.size() + tail.size());
@@ -379,7 +368,7 @@ TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {
 TEST_F(FrameListingTest, CaptureWithoutFrames) {
     auto b = Hdlc();
     b.SdText("abc");
-    EXPECT_EQ(ConvertCapture(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
+    EXPECT_EQ(ConvertToListing(b, {"-f0", "-n"}), Crlf(std::string(kTitle) + kHdlcHeading));
 }
 
 }  // namespace

@@ -13,21 +13,14 @@
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
+#include "tests/support/record_area.h"
+#include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
 
 namespace {
 
 using capture::Unit;
-
-// Fills the one frame buffer by hand.
-void SetFrame(std::uint8_t direction, CaptureRecord timestamp, std::uint8_t status,
-              std::initializer_list<DataUnit> units) {
-    assembledFrame = AssembledFrame{};
-    assembledFrame.direction = direction;
-    assembledFrame.timestamp = timestamp;
-    assembledFrame.status = status;
-    for (DataUnit u : units) assembledFrame.units[assembledFrame.count++] = u;
-}
+using translation_test::LoadUnits;
 
 // A timestamp record with the three time bytes (bit 15 set: stamped on RD).
 constexpr CaptureRecord Stamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, bool rd = false) {
@@ -38,7 +31,7 @@ constexpr CaptureRecord Stamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
 // The text appended to the line so far.
 std::string Line() { return std::string(lineBuilder.text, static_cast<std::size_t>(lineBuilder.position)); }
 
-using translation_test::ListingCapture;
+using testing_support::ListingCapture;
 
 class LineFieldsTest : public ::testing::Test {
 protected:
@@ -52,7 +45,7 @@ protected:
 // ---- Reader ---------------------------------------------------------------------
 
 TEST_F(LineFieldsTest, NextByteSkipsStatusUnitsAndStaysAtEnd) {
-    SetFrame(kFrameSd, 0, 0, {Unit(0x11), Unit(0xEE, 2), Unit(0x22, 4), Unit(0xEE, 3), Unit(0x33, 14)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0x11), Unit(0xEE, 2), Unit(0x22, 4), Unit(0xEE, 3), Unit(0x33, 14)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), 0x11);
     EXPECT_EQ(NextByte(), 0x22);
@@ -63,10 +56,10 @@ TEST_F(LineFieldsTest, NextByteSkipsStatusUnitsAndStaysAtEnd) {
 }
 
 TEST_F(LineFieldsTest, NextByteOfEmptyFrameAndOfOnlyStatusUnits) {
-    SetFrame(kFrameSd, 0, 0, {});
+    LoadUnits(kFrameSd, 0, 0, {});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), -1);
-    SetFrame(kFrameSd, 0, 0, {Unit(0x41, 2), Unit(0x42, 3)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0x41, 2), Unit(0x42, 3)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextByte(), -1);
 }
@@ -83,7 +76,7 @@ TEST_F(LineFieldsTest, ReaderNeverGoesPastTheBuffer) {
 
 TEST_F(LineFieldsTest, NextPppByteRemovesTransparency) {
     // 7D 5E -> 7E; 7D 5F -> 7F; 7D, a status unit, 5D -> 7D; then a trailing 7D ends the frame.
-    SetFrame(kFrameSd, 0, 0,
+    LoadUnits(kFrameSd, 0, 0,
              {Unit(0x7D), Unit(0x5E), Unit(0x7D), Unit(0x5F), Unit(0x7D), Unit(0, 2), Unit(0x5D), Unit(0x21), Unit(0x7D)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextPppByte(), 0x7E);
@@ -97,7 +90,7 @@ TEST_F(LineFieldsTest, NextPppByteRemovesTransparency) {
 // ---- Frame set-up -------------------------------------------------------------------
 
 TEST_F(LineFieldsTest, SetupTakesSideTimeStatusAndReader) {
-    SetFrame(kFrameRd, Stamp(0x7A, 0x1B, 0x2C, true), 4, {Unit(0x55)});
+    LoadUnits(kFrameRd, 4, Stamp(0x7A, 0x1B, 0x2C, true), {Unit(0x55)});
     ASSERT_TRUE(SetupFrame(assembledFrame, true));
     EXPECT_EQ(frameFields.side, 1);
     // Bit 15 of the timestamp (its line) is not part of the first time byte.
@@ -109,7 +102,7 @@ TEST_F(LineFieldsTest, SetupTakesSideTimeStatusAndReader) {
 }
 
 TEST_F(LineFieldsTest, SetupWithoutStatusOrTimestamp) {
-    SetFrame(0x80 | kFrameSd, 0, 3, {Unit(0x55)});
+    LoadUnits(0x80 | kFrameSd, 3, 0, {Unit(0x55)});
     ASSERT_TRUE(SetupFrame(assembledFrame, false));  // only the low seven bits tell the line
     EXPECT_EQ(frameFields.side, 0);
     EXPECT_EQ(frameFields.time[0], kNoTimeByte);
@@ -120,7 +113,7 @@ TEST_F(LineFieldsTest, SetupRefusesAFrameWithoutALine) {
     for (std::uint8_t direction : {0, 3, 0x7F}) {
         SCOPED_TRACE(direction);
         ResetFrameFields();
-        SetFrame(direction, Stamp(1, 2, 3), 1, {Unit(0x55)});
+        LoadUnits(direction, 1, Stamp(1, 2, 3), {Unit(0x55)});
         EXPECT_FALSE(SetupFrame(assembledFrame, true));
         EXPECT_EQ(frameFields.side, -1);
         EXPECT_EQ(frameFields.time[0], kNoTimeByte);
@@ -208,7 +201,7 @@ TEST_F(LineFieldsTest, FormattersNeverOverrunTheLine) {
     PutName("", 0x12, 9);
     EXPECT_EQ(lineBuilder.position, kLineBufferSize - 1);
     EXPECT_EQ(FinishLine(), 0);  // the NUL still fits
-    EXPECT_EQ(out.Text(), std::string(kLineBufferSize - 1, ' '));
+    EXPECT_EQ(out.Take(), std::string(kLineBufferSize - 1, ' '));
 }
 
 // ---- DATA column ------------------------------------------------------------------------
@@ -268,7 +261,7 @@ TEST_F(LineFieldsTest, DataStopsAtTheLimitOrTheFrameEnd) {
 }
 
 TEST_F(LineFieldsTest, PppDataShowsBytesWithTransparencyRemoved) {
-    SetFrame(kFrameSd, 0, 0, {Unit(0xC0), Unit(0x7D), Unit(0x5E), Unit(0x01, 2), Unit(0x7D), Unit(0x23)});
+    LoadUnits(kFrameSd, 0, 0, {Unit(0xC0), Unit(0x7D), Unit(0x5E), Unit(0x01, 2), Unit(0x7D), Unit(0x23)});
     SetupUnitReader(assembledFrame);
     PutData(10, ByteSource::kPpp);
     EXPECT_EQ(Line(), "C07E03");
@@ -283,18 +276,13 @@ TEST_F(LineFieldsTest, FinishLineWritesTheTextWithoutLineEnd) {
     EXPECT_EQ(FinishLine(), 0);
     StartLine();
     EXPECT_EQ(FinishLine(), 0);  // an empty line writes nothing
-    EXPECT_EQ(out.Text(), "SD:  ");
+    EXPECT_EQ(out.Take(), "SD:  ");
 }
 
 TEST_F(LineFieldsTest, FinishLineReportsAFailedWrite) {
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    SetListingDestination(full, false);
+    testing_support::FailingListing full;
     PutLiteral("SD:");
     EXPECT_EQ(FinishLine(), -1);
-    listing.destination = nullptr;
-    std::fclose(full);
 }
 
 // ---- The run ----------------------------------------------------------------------------
@@ -303,16 +291,10 @@ TEST_F(LineFieldsTest, FinishLineReportsAFailedWrite) {
 class TranslationRunTest : public LineFieldsTest {
 protected:
     void Load(const capture::CaptureBuilder& builder, bool frameTimestamp) {
-        bytes_.clear();
-        for (std::uint32_t w : builder.Records()) {
-            for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-        }
         captureSettings.block[settings_field::kFrameTimestamp] = frameTimestamp ? 1 : 0;
-        SetupRecordWindow(captureSettings.window, bytes_.data(), static_cast<std::uint32_t>(bytes_.size()));
+        record_area::Load(builder, bytes_);
         options.noGuide = true;
     }
-    void TearDown() override { listing.destination = nullptr; }
-
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -335,7 +317,7 @@ TEST_F(TranslationRunTest, WritesTitleHeadingAndOneLinePerFrame) {
     ListingCapture out;
     linesWritten = 0;
     EXPECT_EQ(RunTranslation("TITLE\n", "HEAD\n", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "TITLE\nHEAD\nSD:A1\nRD:B1\nSD:C1\n");
+    EXPECT_EQ(out.Take(), "TITLE\nHEAD\nSD:A1\nRD:B1\nSD:C1\n");
 }
 
 TEST_F(TranslationRunTest, StopsAfterFiveTimesTheLineBudget) {
@@ -345,7 +327,7 @@ TEST_F(TranslationRunTest, StopsAfterFiveTimesTheLineBudget) {
     options.lineBudget = 1;
     ListingCapture out;
     EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "SD:00\nSD:01\nSD:02\nSD:03\nSD:04\n");
+    EXPECT_EQ(out.Take(), "SD:00\nSD:01\nSD:02\nSD:03\nSD:04\n");
 }
 
 TEST_F(TranslationRunTest, EmptyCaptureGivesTitleAndHeadingOnly) {
@@ -353,7 +335,7 @@ TEST_F(TranslationRunTest, EmptyCaptureGivesTitleAndHeadingOnly) {
     Load(b, false);
     ListingCapture out;
     EXPECT_EQ(RunTranslation("T\n", "H\n", FirstByteLine, FrameAssembly::kHdlc), 1);
-    EXPECT_EQ(out.Text(), "T\nH\n");
+    EXPECT_EQ(out.Take(), "T\nH\n");
 }
 
 int failedLines = 0;
@@ -371,29 +353,18 @@ TEST_F(TranslationRunTest, AWriteFailureEndsTheListing) {
     EXPECT_EQ(RunTranslation("T\n", "H\n", FailingLine, FrameAssembly::kHdlc), 0);
     EXPECT_EQ(failedLines, 1);
 
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    SetListingDestination(full, false);
+    testing_support::FailingListing full;
     linesWritten = 0;
     EXPECT_EQ(RunTranslation("T\n", "H\n", FirstByteLine, FrameAssembly::kHdlc), 0);
     EXPECT_EQ(linesWritten, 0);  // the title already failed
-    std::fclose(full);
-}
-
-// A PPP frame of one direction: a frame timestamp, the bytes, the closing flag.
-void PppFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes) {
-    b.Timestamp(0x01, 0x02, 0x03, rd, true);
-    for (std::uint8_t x : bytes) rd ? b.Rd(x) : b.Sd(x);
-    rd ? b.Rd(0x7E) : b.Sd(0x7E);
 }
 
 TEST_F(TranslationRunTest, PppFramesListedOnceWhateverTheDataLine) {
     capture::CaptureBuilder b;
-    PppFrame(b, false, {0xA1});
-    PppFrame(b, true, {0xB1});
-    PppFrame(b, false, {0xC1});
-    PppFrame(b, true, {0xD1});
+    translation_test::PppFrame(b, false, {0xA1});
+    translation_test::PppFrame(b, true, {0xB1});
+    translation_test::PppFrame(b, false, {0xC1});
+    translation_test::PppFrame(b, true, {0xD1});
     Load(b, false);  // the PPP listings find frames by frame timestamps regardless
     struct Case {
         std::int8_t dataLine;
@@ -409,7 +380,7 @@ TEST_F(TranslationRunTest, PppFramesListedOnceWhateverTheDataLine) {
         options.dataLine = c.dataLine;
         ListingCapture out;
         EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kPpp), 1);
-        EXPECT_EQ(out.Text(), c.expected);
+        EXPECT_EQ(out.Take(), c.expected);
     }
 }
 

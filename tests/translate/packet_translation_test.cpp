@@ -13,6 +13,7 @@
 #include "converter/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 #include "translate/line_fields.h"
 #include "translate/packet_translation.h"
@@ -21,7 +22,7 @@
 namespace {
 
 using testing_support::Crlf;
-using translation_test::ConvertCapture;
+using testing_support::ConvertToListing;
 using translation_test::HexRun;
 using translation_test::kStamp;
 
@@ -50,9 +51,8 @@ protected:
     // The line that TranslatePacket writes for a frame of `bytes` (status 1, time 0A1B2C).
     std::string Translate(std::uint8_t direction, const std::vector<int>& bytes, std::uint8_t status = 1) {
         const AssembledFrame& frame = translation_test::LoadFrame(direction, status, kStamp, bytes);
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(TranslatePacket(frame), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
     void Check(std::initializer_list<PacketCase> cases) {
         for (const PacketCase& c : cases) {
@@ -61,7 +61,7 @@ protected:
         }
     }
 
-    translation_test::ListingCapture out_;
+    testing_support::ListingCapture out_;
 };
 
 // `packet` behind the link header of an I frame.
@@ -291,11 +291,7 @@ protected:
     // A frame opened by a frame timestamp 0A1B2C of its line, with status 1.
     static void Frame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes) {
         b.Timestamp(0x0A, 0x1B, 0x2C, rd, true);
-        auto unit = [&](std::uint8_t byte, std::uint8_t code) { rd ? b.Rd(byte, code) : b.Sd(byte, code); };
-        unit(0x7E, 10);
-        for (std::uint8_t x : bytes) unit(x, 0);
-        unit(0x00, 2);
-        unit(0x7E, 11);
+        translation_test::HdlcFrame(b, rd, bytes);
     }
     static capture::CaptureBuilder Hdlc() {
         capture::CaptureBuilder b;
@@ -309,10 +305,10 @@ TEST_F(PacketListingTest, TheX25ExampleLines) {
     Frame(b, false, {0x01, 0x00, 0x10, 0x01, 0x22, 0x41, 0x42});
     Frame(b, false, {0x01, 0x02, 0x10, 0x01, 0x0B});
     Frame(b, true, {0x01, 0x01});
-    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
-                                               "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
-                                               "SD:0A1B2C  0   1  CR                  G \n"
-                                               "RD:0A1B2C [RR   ]                     G\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f20", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+                                                        "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
+                                                        "SD:0A1B2C  0   1  CR                  G \n"
+                                                        "RD:0A1B2C [RR   ]                     G\n"));
 }
 
 TEST_F(PacketListingTest, TheLapdExampleLines) {
@@ -323,9 +319,9 @@ TEST_F(PacketListingTest, TheLapdExampleLines) {
     const std::string lines = "SD:0A1B2C [SABME]              G\n"
                               "SD:0A1B2C 08 SETUP     0 01    G A1\n"
                               "RD:0A1B2C 08 CONN      1 0123  G \n";
-    EXPECT_EQ(ConvertCapture(b, {"-f41", "-n"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
+    EXPECT_EQ(ConvertToListing(b, {"-f41", "-n"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
     // The LAPD heading is the same for every width.
-    EXPECT_EQ(ConvertCapture(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
+    EXPECT_EQ(ConvertToListing(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
 }
 
 TEST_F(PacketListingTest, X25HeadingAndDataFollowTheColumns) {
@@ -333,27 +329,27 @@ TEST_F(PacketListingTest, X25HeadingAndDataFollowTheColumns) {
     Frame(b, false, {0x01, 0x00, 0x10, 0x01, 0x22, 0x41, 0x42});
     Frame(b, true, {0x01, 0x01});
     // At 40 columns neither the heading nor the line has DATA.
-    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n", "-C40"}),
+    EXPECT_EQ(ConvertToListing(b, {"-f20", "-n", "-C40"}),
               Crlf(std::string(kTitle) + "     TM   GN  CN P-TYPE PS  PR M Q D FC\n" +
                    "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"
                    "RD:0A1B2C [RR   ]                     G\n"));
-    EXPECT_EQ(ConvertCapture(b, {"-f20", "-n", "-C136"}), Crlf(std::string(kTitle) + kX25Heading +
-                                                        "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
-                                                        "RD:0A1B2C [RR   ]                     G\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f20", "-n", "-C136"}), Crlf(std::string(kTitle) + kX25Heading +
+                                                                 "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142\n"
+                                                                 "RD:0A1B2C [RR   ]                     G\n"));
 }
 
 TEST_F(PacketListingTest, SdlcUiFramesAndModulo128) {
     auto b = Hdlc();
     Frame(b, false, {0xC1, 0x03, 0x20, 0x05, 0x0A, 0x0C, 0x99});  // UI: mod 128 data packet
     Frame(b, true, {0xC1, 0x73});                                 // UA: link line
-    EXPECT_EQ(ConvertCapture(b, {"-f00", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
-                                               "SD:0A1B2C  0   5  DT     5   6 0 0 0  G 99\n"
-                                               "RD:0A1B2C [UA   ]                     G\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f00", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+                                                        "SD:0A1B2C  0   5  DT     5   6 0 0 0  G 99\n"
+                                                        "RD:0A1B2C [UA   ]                     G\n"));
     // LAPB modulo 128: the packet header follows the second control octet.
     auto m = Hdlc();
     Frame(m, false, {0x01, 0x02, 0x04, 0x10, 0x01, 0x22});
-    EXPECT_EQ(ConvertCapture(m, {"-f30", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
-                                               "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"));
+    EXPECT_EQ(ConvertToListing(m, {"-f30", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
+                                                        "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"));
 }
 
 }  // namespace

@@ -1,60 +1,51 @@
-// The sample PPP, HDLC X.25 and LAPD captures in examples/ convert to the
-// listings checked in beside them, and the generator still writes the samples.
+// The sample captures in examples/ convert to the listings checked in beside
+// them, and the generator still writes the samples.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
 using testing_support::ReadFileBytes;
-using testing_support::RunProgram;
-using testing_support::TempDir;
 
 std::string Example(const std::string& name) { return std::string(VX_SOURCE_DIR) + "/examples/" + name; }
 
 struct SampleListing {
     const char* capture;
-    std::vector<std::string> options;  // empty: through the dialogue
-    const char* dialogue;              // answers after the two file names
+    std::vector<std::string> options;
+    testing_support::Dialogue dialogue;  // no answers: from the command line
     const char* listing;
 };
 
 const SampleListing kListings[] = {
-    {"PPP.DT", {"-f"}, "", "PPP.TXT"},
-    {"PPP.DT", {}, "2\n1\n2\n", "PPPDUMP.TXT"},  // Translate, SD & RD, Dump
-    {"HDLC.DT", {"-f20"}, "", "HDLC.TXT"},
-    {"HDLC.DT", {"-f2"}, "", "HDLCFRM.TXT"},
-    {"LAPD.DT", {"-f41"}, "", "LAPD.TXT"},
-    {"LAPD.DT", {"-f4"}, "", "LAPDFRM.TXT"},
+    {"ASYNC.DT", {}, {}, "ASYNC.TXT"},
+    {"SYNC.DT", {"-f"}, {}, "SYNC.TXT"},
+    {"PPP.DT", {"-f"}, {}, "PPP.TXT"},
+    // Translate, SD & RD, Dump.
+    {"PPP.DT", {}, {"2\n1\n2\n", "Frame type (1:PPP translate, 2:Dump) ? "}, "PPPDUMP.TXT"},
+    {"HDLC.DT", {"-f20"}, {}, "HDLC.TXT"},
+    {"HDLC.DT", {"-f2"}, {}, "HDLCFRM.TXT"},
+    {"LAPD.DT", {"-f41"}, {}, "LAPD.TXT"},
+    {"LAPD.DT", {"-f4"}, {}, "LAPDFRM.TXT"},
 };
 
-TEST(PppExamples, SampleCapturesGiveTheirListings) {
+TEST(Examples, SampleCapturesGiveTheirListings) {
     for (const auto& s : kListings) {
         SCOPED_TRACE(s.listing);
-        TempDir dir;
-        const std::string out = dir.File("listing.txt");
-        testing_support::ProgramResult r;
-        if (s.options.empty()) {
-            r = RunProgram(VX5CVT_PATH, {}, Example(s.capture) + "\n" + out + "\n" + s.dialogue);
-        } else {
-            std::vector<std::string> args = s.options;
-            args.push_back(Example(s.capture));
-            args.push_back(out);
-            r = RunProgram(VX5CVT_PATH, args);
-        }
-        EXPECT_EQ(r.exitCode, 0) << r.out;
-        EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(Example(s.listing)));
+        EXPECT_EQ(testing_support::ConvertToListing(Example(s.capture), s.options, s.dialogue),
+                  ReadFileBytes(Example(s.listing)));
     }
 }
 
-TEST(PppExamples, GeneratorWritesTheSamples) {
-    TempDir dir;
-    const auto r = RunProgram(MAKE_EXAMPLES_PATH, {dir.Path()});
+TEST(Examples, GeneratorWritesTheSamples) {
+    testing_support::TempDir dir;
+    const auto r = testing_support::RunProgram(MAKE_EXAMPLES_PATH, {dir.Path()});
     ASSERT_EQ(r.exitCode, 0) << r.out;
-    for (const char* name : {"PPP.DT", "HDLC.DT", "LAPD.DT"}) {
+    for (const char* name : {"ASYNC.DT", "SYNC.DT", "PPP.DT", "HDLC.DT", "LAPD.DT"}) {
         SCOPED_TRACE(name);
         const std::string fresh = ReadFileBytes(dir.File(name));
         EXPECT_FALSE(fresh.empty());

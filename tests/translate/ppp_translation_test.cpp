@@ -12,6 +12,7 @@
 #include "tests/support/capture_writer.h"
 #include "translate/line_fields.h"
 #include "translate/ppp_translation.h"
+#include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
 
 namespace {
@@ -34,13 +35,7 @@ Frame Bytes(std::initializer_list<int> bytes, std::uint8_t direction = kFrameSd)
 
 // Fills the one frame buffer as the assembly would.
 const AssembledFrame& Load(const Frame& f) {
-    AssembledFrame& a = assembledFrame;
-    a = AssembledFrame{};
-    a.count = static_cast<std::int32_t>(f.units.size());
-    for (std::size_t i = 0; i < f.units.size() && i < kFrameUnitsMax; ++i) a.units[i] = f.units[i];
-    a.timestamp = f.timestamp;
-    a.direction = f.direction;
-    return a;
+    return translation_test::LoadUnits(f.direction, 0, f.timestamp, f.units);
 }
 
 // Collects what the listing writer receives.
@@ -51,20 +46,18 @@ protected:
     std::string Translate(const Frame& f) {
         ResetFrameFields();
         DecodePppFrame(Load(f));
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppLine(), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
     std::string Dump(const Frame& f) {
         ResetFrameFields();
         SetupFrame(Load(f), false);
-        const std::size_t mark = out_.Mark();
         EXPECT_EQ(FormatPppDumpLine(), 0);
-        return out_.Since(mark);
+        return out_.Take();
     }
 
 private:
-    translation_test::ListingCapture out_;
+    testing_support::ListingCapture out_;
 };
 
 }  // namespace

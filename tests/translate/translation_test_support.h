@@ -1,86 +1,61 @@
-// What the translation tests share: the listing writer's output caught in
-// memory, a run of vx5cvt on a capture, and runs of hexadecimal bytes.
+// What the translation tests share: a frame filled in by hand and runs of
+// hexadecimal bytes.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "converter/listing_writer.h"
 #include "decode/frame_assembly.h"
 #include "decode/record_stream.h"
 #include "tests/support/capture_writer.h"
-#include "tests/support/run_program.h"
 
 namespace translation_test {
 
 // A frame timestamp record with the time bytes 0A 1B 2C, stamped on SD.
 inline constexpr CaptureRecord kStamp = 0x2C1B0A83;
 
-// Makes an in-memory stream the listing's destination while the object lives.
-class ListingCapture {
-public:
-    ListingCapture() {
-        file_ = open_memstream(&data_, &size_);
-        if (file_ == nullptr) std::abort();
-        SetListingDestination(file_, false);
-    }
-    ~ListingCapture() {
-        listing.destination = nullptr;
-        std::fclose(file_);
-        std::free(data_);
-    }
-    ListingCapture(const ListingCapture&) = delete;
-    ListingCapture& operator=(const ListingCapture&) = delete;
-
-    // Everything written so far.
-    std::string Text() {
-        std::fflush(file_);
-        return std::string(data_, size_);
-    }
-    // How much has been written so far: a mark for Since.
-    std::size_t Mark() {
-        std::fflush(file_);
-        return size_;
-    }
-    // What was written after `mark`.
-    std::string Since(std::size_t mark) { return Text().substr(mark); }
-
-private:
-    std::FILE* file_ = nullptr;
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-};
-
 // Fills the one frame buffer as the assembly would: the frame's line, status,
-// timestamp and one plain data unit per byte (at most the buffer's 64).
-inline const AssembledFrame& LoadFrame(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
-                                       const std::vector<int>& bytes) {
+// timestamp and units (at most the buffer's 64).
+inline const AssembledFrame& LoadUnits(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
+                                       const std::vector<DataUnit>& units) {
     assembledFrame = AssembledFrame{};
     assembledFrame.direction = direction;
     assembledFrame.status = status;
     assembledFrame.timestamp = timestamp;
-    for (int b : bytes) {
-        if (assembledFrame.count < kFrameUnitsMax)
-            assembledFrame.units[assembledFrame.count++] = capture::Unit(static_cast<std::uint8_t>(b));
+    for (DataUnit u : units) {
+        if (assembledFrame.count < kFrameUnitsMax) assembledFrame.units[assembledFrame.count++] = u;
     }
     return assembledFrame;
 }
 
-// Runs vx5cvt with `args` on the capture (its file name and the listing's are
-// appended) and returns the listing file; the run must end with "Complete.".
-inline std::string ConvertCapture(const capture::CaptureBuilder& b, std::vector<std::string> args) {
-    testing_support::TempDir dir;
-    b.Write(dir.File("cap.dt"));
-    args.push_back(dir.File("cap.dt"));
-    args.push_back(dir.File("out.txt"));
-    const auto r = testing_support::RunProgram(VX5CVT_PATH, args);
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("Convert start.\nComplete.\n"), std::string::npos) << r.out;
-    return testing_support::ReadFileBytes(dir.File("out.txt"));
+// The same with one plain data unit per byte.
+inline const AssembledFrame& LoadFrame(std::uint8_t direction, std::uint8_t status, CaptureRecord timestamp,
+                                       const std::vector<int>& bytes) {
+    std::vector<DataUnit> units;
+    for (int b : bytes) units.push_back(capture::Unit(static_cast<std::uint8_t>(b)));
+    return LoadUnits(direction, status, timestamp, units);
+}
+
+// A frame of one line as the analyzer records HDLC: the opening flag, the
+// bytes, one unit of `markCode` (none when 0; 2 is status 1), the closing flag
+// with `endCode`.
+inline void HdlcFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<std::uint8_t> bytes,
+                      std::uint8_t markCode = 2, std::uint8_t endCode = 11) {
+    auto unit = [&](std::uint8_t byte, std::uint8_t code) { rd ? b.Rd(byte, code) : b.Sd(byte, code); };
+    unit(0x7E, 10);
+    for (std::uint8_t x : bytes) unit(x, 0);
+    if (markCode != 0) unit(0x00, markCode);
+    unit(0x7E, endCode);
+}
+
+// A frame as the analyzer records a PPP line: the frame timestamp 0A 1B `t2`,
+// the octets as they were on the line, then the closing flag.
+inline void PppFrame(capture::CaptureBuilder& b, bool rd, std::initializer_list<int> octets, std::uint8_t t2 = 0x2C) {
+    b.Timestamp(0x0A, 0x1B, t2, rd, true);
+    for (int o : octets) rd ? b.Rd(static_cast<std::uint8_t>(o)) : b.Sd(static_cast<std::uint8_t>(o));
+    rd ? b.Rd(0x7E) : b.Sd(0x7E);
 }
 
 // "%02X" of first, first + 1, ... (count bytes, modulo 256) as one string.

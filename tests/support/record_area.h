@@ -1,8 +1,10 @@
-// Lays a capture builder's records out in memory as the record area of the
-// loaded capture, for the tests of the record walks.
+// Lays a capture builder's settings and records out in memory as those of the
+// loaded capture, for the tests that walk or list them in-process.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "converter/capture_file.h"
@@ -27,6 +29,12 @@ inline void Load(const capture::CaptureBuilder& b, std::vector<std::uint8_t>& by
     bytes.resize(bytes.size() + kGuardBytes, kGuardByte);
     SetupRecordWindow(captureSettings.window, bytes.data(), areaLength);
     ResetWorkingCursor();
+}
+
+// Puts the builder's settings block into the loaded capture's settings.
+inline void LoadSettings(const capture::CaptureBuilder& b) {
+    const std::string bytes = b.Bytes();
+    std::memcpy(captureSettings.block, bytes.data() + 26, sizeof captureSettings.block);
 }
 
 }  // namespace record_area
