@@ -4,10 +4,11 @@
 
 #include <string>
 
-#include "tests/converter/convert_run.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 
+using testing_support::ConvertToListing;
 using testing_support::ReadFileBytes;
 using testing_support::RunProgram;
 using testing_support::TempDir;
