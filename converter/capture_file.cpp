@@ -48,27 +48,41 @@ std::string_view StatusMessage(int status) {
 CMonData::CMonData(const char* fileName) {
     // Not blocking: a named pipe must not hold the converter at the open.
     fd_ = open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        openFailure_ = {DataFileFailure::openRefused, errno};
+        return;
+    }
     // Exclusive use of the file while the converter reads it; a file system
     // without locks is read without one.
     if (flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+        openFailure_ = {errno == EWOULDBLOCK ? DataFileFailure::heldByAnother : DataFileFailure::openRefused, errno};
         close(fd_);
         fd_ = -1;
         return;
     }
     struct stat st;
-    if (fstat(fd_, &st) != 0) return;
+    if (fstat(fd_, &st) != 0) {
+        openFailure_ = {DataFileFailure::statFailed, errno};
+        return;
+    }
     if (!S_ISREG(st.st_mode)) {
         // A folder, pipe or device opens for reading here, but it is no data file.
+        openFailure_ = {S_ISDIR(st.st_mode) ? DataFileFailure::isDirectory : DataFileFailure::notRegularFile, 0};
         close(fd_);
         fd_ = -1;
         return;
     }
-    if (st.st_size <= 0) return;  // nothing to map
+    if (st.st_size <= 0) {  // nothing to map
+        openFailure_ = {DataFileFailure::empty, 0};
+        return;
+    }
     mapped_ = true;
     size_ = static_cast<std::size_t>(st.st_size);
     void* view = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
-    if (view == MAP_FAILED) return;
+    if (view == MAP_FAILED) {
+        openFailure_ = {DataFileFailure::mapFailed, errno};
+        return;
+    }
     view_ = static_cast<const std::uint8_t*>(view);
     madvise(view, size_, MADV_RANDOM);
     if (size_ >= kIdentLength && std::memcmp(view_, kIdentText, kIdentLength) == 0) {
@@ -96,6 +110,15 @@ int CMonData::Status() const {
     const std::uint8_t dataType = SettingsByte(settings_field::kDataType);
     if (dataType >= 1 && dataType <= 3) return 5;
     return 0;
+}
+
+DataFileReport CMonData::Failure() const {
+    switch (Status()) {
+        case 0: return {DataFileFailure::none, 0};
+        case 4: return {version_ < 0 ? DataFileFailure::identDiffers : DataFileFailure::versionUnsupported, 0};
+        case 5: return {DataFileFailure::dataTypeUnsupported, 0};
+        default: return openFailure_;
+    }
 }
 
 std::uint8_t CMonData::SettingsByte(std::size_t fieldOffset) const {

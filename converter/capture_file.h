@@ -69,6 +69,25 @@ struct CaptureSettings {
 
 extern CaptureSettings captureSettings;
 
+// Why the data file could not be opened, mapped or validated.
+enum class DataFileFailure {
+    none,
+    openRefused,         // open failed (error holds why)
+    heldByAnother,       // another program holds the lock
+    isDirectory,
+    notRegularFile,      // a pipe, device or socket
+    statFailed,
+    empty,               // nothing to map
+    mapFailed,
+    identDiffers,        // no identification text (also a file shorter than it)
+    versionUnsupported,
+    dataTypeUnsupported,
+};
+struct DataFileReport {
+    DataFileFailure failure;
+    int error;  // the saved errno, 0 when the system gave none
+};
+
 class CMonData {
 public:
     explicit CMonData(const char* fileName);
@@ -79,6 +98,8 @@ public:
     // 1 not open, 2 no mapping, 3 no view, 4 unknown version, 5 unsupported
     // data type, 0 valid.
     int Status() const;
+    // What Status reports, with its reason.
+    DataFileReport Failure() const;
     // 1 on success, 0 when the version is not 0 or 1 or the file is too short
     // for its settings block.
     int LoadSettings(CaptureSettings& settings) const;
@@ -90,6 +111,8 @@ public:
     std::uint8_t SettingsByte(std::size_t fieldOffset) const;
     // True when `name` names the open data file (the same file under any name).
     bool IsDataFile(const char* name) const;
+    // The format version read from the identification header (-1 without one).
+    std::int32_t Version() const { return version_; }
 
 private:
     int fd_ = -1;
@@ -97,6 +120,7 @@ private:
     const std::uint8_t* view_ = nullptr;
     std::size_t size_ = 0;
     std::int32_t version_ = -1;
+    DataFileReport openFailure_{DataFileFailure::none, 0};  // of opening and mapping
 };
 
 extern CMonData* monData;

@@ -8,6 +8,7 @@
 #include "converter/capture_file.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
+#include "converter/table_checks.h"
 
 namespace {
 
@@ -23,15 +24,9 @@ constexpr std::array<std::string_view, 7> kBccNames = {"NONE", "LRC O", "LRC E",
 
 constexpr std::size_t kFieldWidth = 6;
 
-template <std::size_t N>
-constexpr bool NamesFit(const std::array<std::string_view, N>& names) {
-    for (auto name : names) {
-        if (name.size() > kFieldWidth || name.empty() || name.back() == ' ') return false;
-    }
-    return true;
-}
-static_assert(NamesFit(kCodeNames) && NamesFit(kCharBitNames) && NamesFit(kParityNames) &&
-              NamesFit(kStopBitNames) && NamesFit(kClockNames) && NamesFit(kBccNames));
+static_assert(EveryNameFits(kCodeNames, kFieldWidth) && EveryNameFits(kCharBitNames, kFieldWidth) &&
+              EveryNameFits(kParityNames, kFieldWidth) && EveryNameFits(kStopBitNames, kFieldWidth) &&
+              EveryNameFits(kClockNames, kFieldWidth) && EveryNameFits(kBccNames, kFieldWidth));
 
 // The name for a settings value; a value outside the table is shown as an
 // empty name, which the "%-6s" fields pad to blanks so the box keeps its width.

@@ -28,10 +28,6 @@ enum class DumpKind { kNormal, kLineState, kTranslate };
 DumpKind dumpKind = DumpKind::kNormal;
 int blockColumns = 28;
 
-constexpr int kCharacterCodes = 10;   // codes with display tables
-constexpr int kHexCode = 5;           // "HEX": bytes shown as two hex digits
-constexpr int kEbcdicCode = 1;        // converted cells hold EBCDIC code points
-
 constexpr std::string_view kBlankCell = "  ";
 constexpr std::string_view kNoByteCell = " -";
 
@@ -80,13 +76,9 @@ int PutCell(std::string_view cell) {
     return PutChar(static_cast<unsigned char>(cell[1]));
 }
 
-// The code whose tables show code-0 and code-1 units. A code without tables
-// ("(HEX)" or any unknown value) is shown in hex like the "HEX" code.
-int DisplayCode() {
-    if (dumpKind == DumpKind::kTranslate) return kEbcdicCode;
-    const int code = options.printCode;
-    return code >= 0 && code < kCharacterCodes ? code : kHexCode;
-}
+// The code whose tables show code-0 and code-1 units: the converted cells of
+// the translate-format dump hold EBCDIC code points.
+int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : options.printCode; }
 
 // The rows a block shows, in order.
 struct DumpRow {
@@ -111,6 +103,42 @@ int WriteNonDataCell(std::uint32_t unitWord, int row, int shownRows) {
     if (shownRows == 1 || row == 1) return WriteMarkerCell(unitWord);
     if (row == 0) return WriteLabelCell(unitWord);
     return PutCell(kBlankCell);
+}
+
+// The rows of the current block; 0, or -1 when a write failed.
+int WriteDumpBlock() {
+    DumpRow rows[4];
+    const int shown = ShownRows(rows);
+    for (int r = 0; r < shown; ++r) {
+        const DumpRow row = rows[r];
+        if (!options.noGuide) {
+            // A character row that follows its direction's hex row has no name.
+            const bool followsHex = !row.hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == row.rd;
+            if (PutText(followsHex ? "   " : (row.rd ? "RD:" : "SD:")) < 0) return -1;
+        }
+        for (int c = 0; c < blockColumns; ++c) {
+            const std::uint32_t w = dumpColumns[c].unit;
+            if (!IsDataColumn(w)) {
+                WriteNonDataCell(w, r, shown);
+                continue;
+            }
+            const DataUnit unit = row.rd ? RdUnit(w) : SdUnit(w);
+            if (row.hex) {
+                WriteHexCell(unit);
+            } else {
+                WriteCharCell(unit);
+            }
+        }
+        if (PutChar('\n') < 0) return -1;
+    }
+    return 0;
+}
+
+// The block size for a listing width: 14, 28 or 56 columns.
+int DumpBlockColumns(int listingColumns) {
+    if (listingColumns < 80) return 14;
+    if (listingColumns < 136) return 28;
+    return 56;
 }
 
 struct BlockGeometry {
@@ -172,22 +200,15 @@ int RunDump(DumpKind kind) {
 
 }  // namespace
 
-int DumpBlockColumns(int listingColumns) {
-    if (listingColumns < 80) return 14;
-    if (listingColumns < 136) return 28;
-    return 56;
-}
-
 int WriteHexCell(DataUnit unit) {
     const std::uint8_t code = UnitCode(unit);
     if (code == kUnitBlank || code == kUnitNone) return PutCell(kNoByteCell);
     if (dumpKind == DumpKind::kTranslate) return PutCell(kBlankCell);
     // The byte as "%02X", without a formatter call: this cell is written for
     // nearly every column of a dump.
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     const std::uint8_t byte = DataByte(unit);
-    PutChar(kHexDigits[byte >> 4]);
-    return PutChar(kHexDigits[byte & 0x0F]);
+    PutChar(HexDigit(byte >> 4));
+    return PutChar(HexDigit(byte));
 }
 
 int WriteCharCell(DataUnit unit) {
@@ -203,7 +224,6 @@ int WriteLabelCell(std::uint32_t unitWord) { return PutCell(kLabelCells[unitWord
 int WriteMarkerCell(std::uint32_t unitWord) {
     // The eight-character marker text is built by hand rather than formatted:
     // a marker cell is written four times per idle or timestamp record.
-    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     char text[kMarkerTextSize];
     switch (unitWord & 3) {
     case kMarkerIdle: {
@@ -223,8 +243,8 @@ int WriteMarkerCell(std::uint32_t unitWord) {
         const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
         text[0] = '[';
         for (int i = 0; i < 3; ++i) {
-            text[1 + 2 * i] = kHexDigits[bytes[i] >> 4];
-            text[2 + 2 * i] = kHexDigits[bytes[i] & 0x0F];
+            text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
+            text[2 + 2 * i] = HexDigit(bytes[i]);
         }
         text[7] = ']';
         text[8] = '\0';
@@ -235,34 +255,6 @@ int WriteMarkerCell(std::uint32_t unitWord) {
     }
     const std::uint32_t q = Quarter(unitWord);
     return PutCell(std::string_view(text + 2 * q, 2));
-}
-
-int WriteDumpBlock() {
-    DumpRow rows[4];
-    const int shown = ShownRows(rows);
-    for (int r = 0; r < shown; ++r) {
-        const DumpRow row = rows[r];
-        if (!options.noGuide) {
-            // A character row that follows its direction's hex row has no name.
-            const bool followsHex = !row.hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == row.rd;
-            if (PutText(followsHex ? "   " : (row.rd ? "RD:" : "SD:")) < 0) return -1;
-        }
-        for (int c = 0; c < blockColumns; ++c) {
-            const std::uint32_t w = dumpColumns[c].unit;
-            if (!IsDataColumn(w)) {
-                WriteNonDataCell(w, r, shown);
-                continue;
-            }
-            const DataUnit unit = row.rd ? RdUnit(w) : SdUnit(w);
-            if (row.hex) {
-                WriteHexCell(unit);
-            } else {
-                WriteCharCell(unit);
-            }
-        }
-        if (PutChar('\n') < 0) return -1;
-    }
-    return 0;
 }
 
 int WriteLineStateRows() {

@@ -15,8 +15,7 @@ int RunNormalDump();
 int RunLineStateChart();
 int RunTranslateDump();
 
-// The rows of the current block; 0, or -1 when a write failed.
-int WriteDumpBlock();
+// The line-state rows of the current block; 0, or -1 when a write failed.
 int WriteLineStateRows();
 
 // The two-character cells. The hex and character cells show one direction's
@@ -26,6 +25,3 @@ int WriteHexCell(DataUnit unit);
 int WriteCharCell(DataUnit unit);
 int WriteLabelCell(std::uint32_t unitWord);
 int WriteMarkerCell(std::uint32_t unitWord);
-
-// The block size for a listing width: 14, 28 or 56 columns.
-int DumpBlockColumns(int listingColumns);

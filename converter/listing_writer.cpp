@@ -1,5 +1,6 @@
 #include "converter/listing_writer.h"
 
+#include <cerrno>
 #include <cstdarg>
 
 #include "converter/options.h"
@@ -19,6 +20,7 @@ void DirectListingTo(std::FILE* stream, bool crlf) {
     listing.crlf = crlf;
     listing.ownsDestination = false;
     listing.lineCount = 0;
+    listing.writeError = 0;
 }
 
 void SetListingDestination(std::FILE* file, bool isFile) {
@@ -31,11 +33,16 @@ int CloseListingDestination() {
     if (listing.destination == nullptr) return 0;
     // A write that failed earlier leaves the stream's error mark even when the
     // final flush has nothing left to write.
-    int result = std::fflush(listing.destination) == 0 && !std::ferror(listing.destination) ? 0 : -1;
-    if (listing.ownsDestination && std::fclose(listing.destination) != 0) result = -1;
+    int result = std::fflush(listing.destination) == 0 && !std::ferror(listing.destination) ? 0 : NoteWriteFailure();
+    if (listing.ownsDestination && std::fclose(listing.destination) != 0) result = NoteWriteFailure();
     listing.destination = nullptr;
     listing.ownsDestination = false;
     return result;
+}
+
+int NoteWriteFailure() {
+    if (listing.writeError == 0) listing.writeError = errno;
+    return -1;
 }
 
 int FinishPage() {

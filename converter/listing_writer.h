@@ -15,6 +15,7 @@ struct ListingState {
     bool ownsDestination = false;
     int lineCount = 0;          // lines completed on the current page
     int pageTextLines = 1 << 30; // linesPerPage - 6 with paging on; set by StartConversion
+    int writeError = 0;         // errno of the first failed write, flush or close
 };
 
 extern ListingState listing;
@@ -31,11 +32,14 @@ int CloseListingDestination();
 
 int FinishPage();
 
+// Notes errno of a failed write in listing.writeError (the first one counts); -1.
+int NoteWriteFailure();
+
 inline int PutRaw(int c) {
     std::FILE* out = listing.destination;
-    if (c == '\n' && listing.crlf && putc_unlocked('\r', out) == EOF) return -1;
+    if (c == '\n' && listing.crlf && putc_unlocked('\r', out) == EOF) return NoteWriteFailure();
     int r = putc_unlocked(c, out);
-    return r == EOF ? -1 : r;
+    return r == EOF ? NoteWriteFailure() : r;
 }
 
 inline int PutChar(int c) {

@@ -9,6 +9,12 @@ inline constexpr int kFileNameMax = 260;          // characters of a file name
 inline constexpr int kLineStateMax = 8;            // interface lines in the chart
 inline constexpr std::uint8_t kNoLineState = 0xFF; // ends the lineStates list
 
+// The listing's line budget: the block and frame limits of every listing scale with it.
+inline constexpr std::int32_t kLineBudget = 99999;
+
+enum FrameKind : std::int8_t { kFrameSdlc = 1, kFrameLapb = 2, kFrameLapd = 3 };
+enum PacketKind : std::int8_t { kPacketNone = 0, kPacketX25 = 1, kPacketLapd = 2 };
+
 // Data line selection (dataLine).
 enum DataLine : std::int8_t { kBothLines = 0, kSdOnly = 1, kRdOnly = 2 };
 
@@ -26,17 +32,12 @@ struct ConverterOptions {
     bool noGuide = false;
 
     // Derived by the program entry after preparation.
-    std::int32_t lineBudget = 99999;
+    std::int32_t lineBudget = kLineBudget;
     std::int8_t printCode = 0;
-    std::int8_t frameKind = 2;      // 1 SDLC, 2 X.25 LAPB, 3 LAPD
+    std::int8_t frameKind = kFrameLapb;
     std::int8_t modulo128 = 0;
-    std::int8_t packetKind = 0;     // 0 none, 1 X.25, 2 LAPD
+    std::int8_t packetKind = kPacketNone;
 };
-
-inline constexpr std::int32_t kLineBudget = 99999;
-
-enum FrameKind : std::int8_t { kFrameSdlc = 1, kFrameLapb = 2, kFrameLapd = 3 };
-enum PacketKind : std::int8_t { kPacketNone = 0, kPacketX25 = 1, kPacketLapd = 2 };
 
 extern ConverterOptions options;
 

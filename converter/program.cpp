@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,9 +54,71 @@ constexpr std::string_view kUsageLines[] = {
 };
 static_assert(std::size(kUsageLines) == 29);
 
-constexpr std::uint8_t kDefaultLineStates[] = {0, 1, 3, 4};  // RS, CS, CD, ER
+constexpr char kDefaultLineStates[] = "0134";  // RS, CS, CD, ER
 
 void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
+
+// The reason behind a failure message: one line on standard error, after
+// what standard output holds.
+__attribute__((format(printf, 1, 2))) void PrintReason(const char* format, ...) {
+    std::fflush(stdout);
+    std::fputs("vx5cvt: ", stderr);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+// Why the data file could not be opened, mapped or validated.
+void PrintDataFileReason() {
+    if (monData == nullptr) return;  // not even allocated: the message says it all
+    const DataFileReport report = monData->Failure();
+    const char* name = options.dataFileName;
+    switch (report.failure) {
+        case DataFileFailure::none: return;
+        case DataFileFailure::openRefused:
+        case DataFileFailure::statFailed:
+        case DataFileFailure::mapFailed: PrintReason("%s: %s", name, std::strerror(report.error)); return;
+        case DataFileFailure::heldByAnother: PrintReason("%s: held by another program", name); return;
+        case DataFileFailure::isDirectory: PrintReason("%s: is a directory", name); return;
+        case DataFileFailure::notRegularFile: PrintReason("%s: is not a regular file", name); return;
+        case DataFileFailure::empty: PrintReason("%s: the file is empty", name); return;
+        case DataFileFailure::identDiffers:
+            PrintReason("%s: not a capture data file (identification text differs)", name);
+            return;
+        case DataFileFailure::versionUnsupported:
+            PrintReason("%s: format version %d is not supported", name, static_cast<int>(monData->Version()));
+            return;
+        case DataFileFailure::dataTypeUnsupported:
+            PrintReason("%s: data type %u is not supported", name,
+                        static_cast<unsigned>(monData->SettingsByte(settings_field::kDataType)));
+            return;
+    }
+}
+
+bool OpenDataFileOrExplain() {
+    if (OpenDataFile()) return true;
+    PrintDataFileReason();
+    return false;
+}
+
+// A record area length reaching past the end of the file: the whole records
+// present are listed, and the user is told.
+void WarnOfCutRecordArea() {
+    const std::size_t present = monData->Size() - kRecordAreaOffset;
+    const std::uint32_t stated = captureSettings.recordAreaLength();
+    if (stated <= present) return;
+    PrintReason("%s: the record area reaches past the end of the file: listing the %zu whole records present of %u",
+                options.dataFileName, present / kRecordSize, stated / kRecordSize);
+}
+
+// The listing file cannot be created: the message and why.
+int RefuseListingFile(const char* why) {
+    PrintLine("Can't create print data file.");
+    PrintReason("%s: %s", options.saveFileName, why);
+    return 0;
+}
 
 void PrintUsage() {
     PrintLine("Illegal arguments.");
@@ -75,20 +138,17 @@ bool ParseOptionNumber(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0';
 }
 
-bool IsLineDigit(char c) { return c >= '0' && c <= '7'; }
-
-bool ParseLineStates(const char* value) {
+// A list of interface lines, from the -l option or the dialogue: one to eight
+// digits 0-7. A valid list replaces options.lineStates; anything else leaves
+// it as it was.
+bool ParseLineStates(const char* digits) {
     std::uint8_t list[kLineStateMax];
     std::size_t n = 0;
-    if (*value == '\0') {
-        n = std::size(kDefaultLineStates);
-        std::memcpy(list, kDefaultLineStates, n);
-    } else {
-        for (; *value != '\0'; ++value) {
-            if (!IsLineDigit(*value) || n == kLineStateMax) return false;
-            list[n++] = static_cast<std::uint8_t>(*value - '0');
-        }
+    for (; *digits != '\0'; ++digits) {
+        if (*digits < '0' || *digits > '7' || n == kLineStateMax) return false;
+        list[n++] = static_cast<std::uint8_t>(*digits - '0');
     }
+    if (n == 0) return false;
     std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
     std::memcpy(options.lineStates, list, n);
     return true;
@@ -114,7 +174,7 @@ bool ParseOption(const char* arg) {
             if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
             options.dataLine = static_cast<std::int8_t>(n);
             return true;
-        case 'l': return ParseLineStates(value);
+        case 'l': return ParseLineStates(*value == '\0' ? kDefaultLineStates : value);
         case 'f': return ParseFrameFormat(value);
         case 'c':
             if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
@@ -148,7 +208,10 @@ bool SetFileName(char* target, const char* name) {
 bool ReadAnswer(char* answer, bool& fits) {
     std::fflush(stdout);
     char buffer[kAnswerMax + 2];
-    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return false;
+    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) {
+        std::fputc('\n', stdout);  // the prompt's line ends before the program does
+        return false;
+    }
     std::size_t n = std::strlen(buffer);
     fits = true;
     if (n > 0 && buffer[n - 1] == '\n') {
@@ -208,27 +271,13 @@ Ask AskFileName(const char* prompt, char* target) {
     }
 }
 
-// The line-state answer: digits 0-7, at most eight; anything else is invalid.
-bool ParseLineStateAnswer(const char* answer) {
-    std::uint8_t list[kLineStateMax];
-    std::size_t n = 0;
-    for (; *answer != '\0'; ++answer) {
-        if (!IsLineDigit(*answer) || n == kLineStateMax) return false;
-        list[n++] = static_cast<std::uint8_t>(*answer - '0');
-    }
-    if (n == 0) return false;
-    std::memset(options.lineStates, kNoLineState, sizeof options.lineStates);
-    std::memcpy(options.lineStates, list, n);
-    return true;
-}
-
 Ask AskLineStates() {
     char answer[kAnswerMax + 1];
     for (;;) {
         std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
         bool fits = true;
         if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
-        if (fits && ParseLineStateAnswer(answer)) return Ask::kAnswered;
+        if (fits && ParseLineStates(answer)) return Ask::kAnswered;
     }
 }
 
@@ -291,7 +340,7 @@ int ParseCommandLine(int argc, char** argv) {
 
 int RunDialogue() {
     if (AskFileName("Data filename ? ", options.dataFileName) != Ask::kAnswered) return 0;
-    if (!OpenDataFile()) return 0;
+    if (!OpenDataFileOrExplain()) return 0;
     if (AskFileName("Save filename ? ", options.saveFileName) != Ask::kAnswered) return 0;
     std::printf("\n");
 
@@ -324,20 +373,30 @@ int RunDialogue() {
     return 1;
 }
 
+namespace {
+
+// Opens the data file, loads its settings and opens the listing file; 1 or 0.
 int PrepareConversion() {
-    if (!OpenDataFile()) return 0;
+    if (!OpenDataFileOrExplain()) return 0;
     if (!monData->LoadSettings(captureSettings)) {
         PrintLine("Data file error.");
+        PrintReason("%s: the file ends inside its settings block (%zu of %zu bytes)", options.dataFileName,
+                    monData->Size(), kRecordAreaOffset);
+        return 0;
+    }
+    WarnOfCutRecordArea();
+    // Decided before the listing file is created, so that an existing one is
+    // left as it was.
+    if (options.lineStates[0] <= 7 && captureSettings.lineStateRecorded() == 0) {
+        PrintLine("Line state not recorded.");
         return 0;
     }
     if (options.saveFileName[0] != '\0') {
         // The data file is held exclusively: it cannot be created again as the
         // listing (replacing it would destroy the capture while it is read).
-        std::FILE* file = monData->IsDataFile(options.saveFileName) ? nullptr : std::fopen(options.saveFileName, "w");
-        if (file == nullptr) {
-            PrintLine("Can't create print data file.");
-            return 0;
-        }
+        if (monData->IsDataFile(options.saveFileName)) return RefuseListingFile("is the data file itself");
+        std::FILE* file = std::fopen(options.saveFileName, "w");
+        if (file == nullptr) return RefuseListingFile(std::strerror(errno));
         SetListingDestination(file, true);
     } else {
         SetListingDestination(stdout, false);
@@ -345,15 +404,13 @@ int PrepareConversion() {
     return 1;
 }
 
+}  // namespace
+
 int RunChosenDriver() {
     options.lineBudget = kLineBudget;
     options.printCode = captureSettings.code();
 
-    if (options.lineStates[0] <= 7) {
-        if (captureSettings.lineStateRecorded() == 0) {
-            PrintLine("Line state not recorded.");
-            return 1;
-        }
+    if (options.lineStates[0] <= 7) {  // recorded line states: PrepareConversion saw to that
         RunLineStateChart();
         return 0;
     }
@@ -410,6 +467,8 @@ int ConverterMain(int argc, char** argv) {
     // A listing that could not be written whole is a failure, not "Complete.".
     if (CloseListingDestination() != 0) {
         PrintLine("Can't write print data file.");
+        PrintReason("%s: %s", options.saveFileName[0] != '\0' ? options.saveFileName : "standard output",
+                    std::strerror(listing.writeError));
         return 1;
     }
     PrintLine("Complete.");

@@ -6,9 +6,9 @@
 int ParseCommandLine(int argc, char** argv);
 // Runs the console dialogue; 1 on success, 0 on failure.
 int RunDialogue();
-// Opens the data file, loads its settings and opens the listing file; 1 or 0.
-int PrepareConversion();
-// Derives the values the drivers read and calls one driver. Returns the exit status.
+// The program's one choice of listing driver, from the options and the
+// capture's mode (the fuzz target calls it too): derives the values the
+// drivers read and calls one driver. Returns the exit status.
 int RunChosenDriver();
 // The whole program; returns its exit status.
 int ConverterMain(int argc, char** argv);

@@ -311,15 +311,13 @@ constexpr bool HighestBytesFitTables() {
 }
 static_assert(HighestBytesFitTables());
 
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
 }  // namespace
 
 void CharCell(int code, TableSet set, std::uint8_t byte, char out[2]) {
     // HEX, and a code byte that names no table, show the byte itself.
     if (code < 0 || code >= kCharCodeCount || code == kCodeHex) {
-        out[0] = kHexDigits[byte >> 4];
-        out[1] = kHexDigits[byte & 0x0F];
+        out[0] = HexDigit(byte >> 4);
+        out[1] = HexDigit(byte);
         return;
     }
     if (byte > kHighestValidByte[code]) {

@@ -13,12 +13,23 @@
 
 enum class TableSet : std::uint8_t { kA = 0, kB = 1 };
 
+// The character codes (the capture's code setting).
+inline constexpr int kCodeAscii = 0;
+inline constexpr int kCodeEbcdic = 1;  // also shows the cells of the transmission-control converters
+inline constexpr int kCodeEbcdik = 2;
+inline constexpr int kCodeJis7 = 3;
+inline constexpr int kCodeJis8 = 4;
+inline constexpr int kCodeHex = 5;     // bytes shown in hexadecimal
+inline constexpr int kCodeEbcd = 6;
+inline constexpr int kCodeTransc = 7;
+inline constexpr int kCodeIpars = 8;
+inline constexpr int kCodeBaudot = 9;
 // Number of character codes that have tables (0-9).
 inline constexpr int kCharCodeCount = 10;
-// The code whose bytes are shown in hexadecimal.
-inline constexpr int kCodeHex = 5;
-// The code whose tables show the cells of the transmission-control converters.
-inline constexpr int kCodeEbcdic = 1;
+
+// The upper-case hexadecimal digit of the low four bits of `v`: every listing
+// shows a byte as HexDigit(byte >> 4), HexDigit(byte).
+constexpr char HexDigit(unsigned v) { return "0123456789ABCDEF"[v & 0x0F]; }
 
 // Writes the two characters of `byte` for `code` and `set` into out[0], out[1].
 // Code 5 (HEX), and any code outside 0-9, shows the byte as two hexadecimal

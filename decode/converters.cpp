@@ -10,6 +10,9 @@
 // shows as one text cell.
 #include "decode/converters.h"
 
+#include "converter/capture_file.h"
+#include "decode/code_tables.h"
+
 namespace {
 
 // ---- Control characters per family -------------------------------------------------
@@ -221,12 +224,13 @@ void TransparentDle(Converter& cv, DataUnit unit) {
     BlockUnit(cv, unit, true);
 }
 
-// The family of a code: 0, 3, 4 ASCII; 1, 2 EBCDIC; 7 TRANSC; others none.
+// The family of a code: ASCII and the JIS codes, EBCDIC and EBCDIK, TRANSC;
+// the other codes have no converter.
 const ControlChars* FamilyOfCode(int code) {
     switch (code) {
-        case 0: case 3: case 4: return &kAsciiChars;
-        case 1: case 2: return &kEbcdicChars;
-        case 7: return &kTranscChars;
+        case kCodeAscii: case kCodeJis7: case kCodeJis8: return &kAsciiChars;
+        case kCodeEbcdic: case kCodeEbcdik: return &kEbcdicChars;
+        case kCodeTransc: return &kTranscChars;
         default: return nullptr;
     }
 }
@@ -243,13 +247,10 @@ void Convert(Converter& cv, DataUnit unit) {
     cv.state(cv, unit);
 }
 
-// Asynchronous and synchronous captures are converted by their code; every
-// other mode uses the ASCII characters.
-inline constexpr int kModeAsync = 0;
-inline constexpr int kModeSync = 1;
-
 }  // namespace
 
+// Asynchronous and synchronous captures are converted by their code; every
+// other mode uses the ASCII characters.
 void InstallConverters(int mode, int code) {
     const ControlChars* chars =
         (mode == kModeAsync || mode == kModeSync) ? FamilyOfCode(code) : &kAsciiChars;

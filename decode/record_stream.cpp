@@ -31,9 +31,12 @@ RecordPos StepForward(RecordPos pos) {
     return pos >= Window().areaEnd ? Window().areaStart : pos;
 }
 
+namespace {
+// One record backward with wrap.
 RecordPos StepBackward(RecordPos pos) {
     return pos <= Window().areaStart ? Window().areaEnd - kRecordSize : pos - kRecordSize;
 }
+}  // namespace
 
 bool NextRecord(RecordPos& pos) {
     if (RecordAreaEmpty()) return false;

@@ -85,8 +85,6 @@ bool RecordAreaEmpty();
 bool NextRecord(RecordPos& pos);
 // One record forward with wrap, without the window-end test.
 RecordPos StepForward(RecordPos pos);
-// One record backward with wrap.
-RecordPos StepBackward(RecordPos pos);
 // Copies the home cursor into the working cursor.
 void ResetWorkingCursor();
 bool NextUnit();

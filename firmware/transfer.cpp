@@ -4,10 +4,15 @@
 // loader's "Load OK." it follows the four flash steps, each announced by its
 // letter at the start of a loader line, and answers the boot block question
 // if the loader asks it (an "R" before the erase begins).
+//
+// The option -t<SECONDS> gives up waiting for the loader's "Ready." after
+// that many seconds; without it the program waits as long as it takes.
 #include "firmware/transfer.h"
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -29,18 +34,13 @@ constexpr int kBarWidth = 50;
 // bar; what is drawn stops here (the remembered length does not).
 constexpr int kBarDrawMax = 1000;
 
-constexpr std::string_view kBanner[] = {
-    "===== VX-5200 Firmware Transfer Program =====",
-    " Version 1.13",
-    "",
-};
-
-constexpr std::string_view kUsageLines[] = {
-    "Illegal arguments.",
-    "Usage : vx5firm [-p<PORT>] [-s<SPEED>] [-f] [<FILENAME>]",
-    "   -p : Port select \"COM1\", \"COM2\" or other.",
-    "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.",
+constexpr std::string_view kTitle = "===== VX-5200 Firmware Transfer Program =====";
+constexpr std::string_view kUsage = "Usage : vx5firm [-p<PORT>] [-s<SPEED>] [-f] [<FILENAME>]";
+constexpr std::string_view kOwnUsageLines[] = {
     "   -f : Force Start And replace Boot block.",
+};
+constexpr std::string_view kAddedOptionLines[] = {
+    "   -t<SECONDS> : Give up when the loader is not ready within <SECONDS>.",
 };
 
 struct FlashStep {
@@ -59,8 +59,11 @@ constexpr char kBootBlockQuestion = 'R';  // the loader asks before the erase be
 
 char firmwareFileName[kFileNameSize];
 bool forceStart = false;
+int readySeconds = 0;  // -t: 0 waits for "Ready." without end
 std::FILE* firmwareFile = nullptr;
 bool firmwareEnded = false;
+int firmwareLineNumber = 0;  // the image line the last piece sent belongs to
+bool atImageLineStart = true;
 
 char firmwareLine[kLineSize];
 char reply[kLineSize];
@@ -80,12 +83,27 @@ bool Contains(const char* text, int length, std::string_view part) {
     return std::string_view(text, static_cast<std::size_t>(length)).find(part) != std::string_view::npos;
 }
 
-// Opens the image; a folder is no image.
+// Opens the image; a folder is no image. Prints the failure.
 bool OpenFirmwareFile() {
     firmwareFile = std::fopen(firmwareFileName, "rb");
-    if (firmwareFile == nullptr) return false;
+    const int error = errno;
     struct stat st {};
-    return fstat(fileno(firmwareFile), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (firmwareFile != nullptr && fstat(fileno(firmwareFile), &st) == 0 && !S_ISDIR(st.st_mode)) return true;
+    PrintLine("Can't open Firmware file.");
+    PrintReason("%s: %s", firmwareFileName, firmwareFile == nullptr ? std::strerror(error) : "is a directory");
+    return false;
+}
+
+// A loader line for standard error: without its line end.
+int ShownLength(const char* text, int length) {
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
+    return length;
+}
+
+void PrintPortFailure(const char* message) {
+    PrintLine(message);
+    MarkConsoleLineOpen(false);
+    PrintComFailure();
 }
 
 // The image's next line as DOS text: CR bytes are dropped, 0x1A ends the
@@ -105,6 +123,8 @@ bool ReadFirmwareLine() {
         if (c == '\n') break;
     }
     firmwareLine[n] = '\0';
+    if (n > 0 && atImageLineStart) ++firmwareLineNumber;
+    if (n > 0) atImageLineStart = firmwareLine[n - 1] == '\n';
     return n > 0;
 }
 
@@ -121,16 +141,29 @@ bool WaitForEnter() {
     return true;
 }
 
-// Sends one CR and skips the loader's lines until "Ready.".
+// Sends one CR and skips the loader's lines until "Ready." (with -t for at
+// most that many seconds).
 bool Handshake() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(readySeconds);
     ComPutText("\r");
     for (;;) {
+        int quietMs = 0;  // wait without end
+        if (readySeconds > 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                PrintReason("no \"Ready.\" from the loader within %d s", readySeconds);
+                return false;
+            }
+            quietMs = static_cast<int>(left);
+        }
         int length = 0;
-        if (ComGetLine(reply, kLineSize, &length) == nullptr) {
-            PrintLine("COM port read error.");
+        bool quiet = false;
+        if (ComGetLine(reply, kLineSize, &length, quietMs, &quiet) == nullptr) {
+            PrintPortFailure("COM port read error.");
             return false;
         }
-        if (std::string_view(reply, static_cast<std::size_t>(length)) == "Ready.\n") return true;
+        if (!quiet && std::string_view(reply, static_cast<std::size_t>(length)) == "Ready.\n") return true;
     }
 }
 
@@ -149,23 +182,43 @@ bool CollectReply() {
     return true;
 }
 
+// Draws the progress bar for a loader report of done out of total.
+void ShowProgress(int done, int totalCount) {
+    if (totalCount == 0) return;  // nothing to measure against yet: the bar stays
+    long long length = static_cast<long long>(done) * kBarWidth / totalCount;
+    if (length == barLength) return;
+    barLength = length;
+    int arrows = length < 0 ? 0 : (length > kBarDrawMax ? kBarDrawMax : static_cast<int>(length));
+    int dots = arrows < kBarWidth ? kBarWidth - arrows : 0;
+    barText[0] = '\r';
+    std::memset(barText + 1, '>', static_cast<std::size_t>(arrows));
+    std::memset(barText + 1 + arrows, '.', static_cast<std::size_t>(dots));
+    MarkConsoleLineOpen(true);  // before the bar shows: a signal may come at once
+    std::fwrite(barText, 1, static_cast<std::size_t>(1 + arrows + dots), stdout);
+    std::fflush(stdout);
+}
+
 // Lock-step transfer: every reply line releases the image's next line.
 bool LoadFirmware() {
     for (;;) {
         if (ReadFirmwareLine() && ComPutText(firmwareLine) == 0) {
-            std::printf("\nCOM port write errror.\n");  // the program's own spelling
+            PrintPortFailure("\nCOM port write errror.");  // the program's own spelling
             return false;
         }
         if (!CollectReply()) {
-            std::printf("\nCOM port read error.\n");
+            PrintPortFailure("\nCOM port read error.");
             return false;
         }
         if (Contains(reply, replyLength, "Error.")) {
-            std::printf("\r%50s\r", "Load .... Error.");
+            // The line end keeps the message from being overwritten by the shell.
+            std::printf("\r%50s\r\n", "Load .... Error.");
+            MarkConsoleLineOpen(false);
+            PrintReason("the loader answered firmware line %d with \"%s\"", firmwareLineNumber, reply);
             return false;
         }
         if (Contains(reply, replyLength, "Load OK.")) {
             std::printf("\r%-50s\n", "Load .... OK.");
+            MarkConsoleLineOpen(false);
             return true;
         }
         if (replyLength == 0) continue;
@@ -202,7 +255,7 @@ bool RunFlashSteps() {
             int c = ComGetChar();
             if (c == kComNoChar) continue;
             if (c == kComReadFailure) {
-                PrintLine("COM port read error.");
+                PrintPortFailure("COM port read error.");
                 return false;
             }
             bool asked = i == 0 && c == kBootBlockQuestion && !justAnswered;
@@ -213,40 +266,28 @@ bool RunFlashSteps() {
                 justAnswered = true;
             }
         }
+        MarkConsoleLineOpen(true);
         PrintPrompt(step.text);
         reply[0] = step.letter;
         int length = 0;
         if (ComGetLine(reply + 1, kLineSize - 1, &length) == nullptr) {
-            PrintLine("COM port read error.");
+            PrintPortFailure("COM port read error.");
             return false;
         }
         if (Contains(reply, length + 1, "Error.")) {
             PrintLine("Error.");
+            MarkConsoleLineOpen(false);
+            PrintReason("the loader reported \"%.*s\"", ShownLength(reply, length + 1), reply);
             return false;
         }
         PrintLine("OK.");
+        MarkConsoleLineOpen(false);
     }
     if (ComGetLine(reply, kLineSize) == nullptr) {
-        PrintLine("COM port read error.");
+        PrintPortFailure("COM port read error.");
         return false;
     }
     return true;
-}
-
-}  // namespace
-
-void ShowProgress(int done, int totalCount) {
-    if (totalCount == 0) return;  // nothing to measure against yet: the bar stays
-    long long length = static_cast<long long>(done) * kBarWidth / totalCount;
-    if (length == barLength) return;
-    barLength = length;
-    int arrows = length < 0 ? 0 : (length > kBarDrawMax ? kBarDrawMax : static_cast<int>(length));
-    int dots = arrows < kBarWidth ? kBarWidth - arrows : 0;
-    barText[0] = '\r';
-    std::memset(barText + 1, '>', static_cast<std::size_t>(arrows));
-    std::memset(barText + 1 + arrows, '.', static_cast<std::size_t>(dots));
-    std::fwrite(barText, 1, static_cast<std::size_t>(1 + arrows + dots), stdout);
-    std::fflush(stdout);
 }
 
 int ParseTransferArguments(int argc, char** argv) {
@@ -254,11 +295,15 @@ int ParseTransferArguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         ArgumentUse use = TakeArgument(arg, firmwareFileName, sizeof firmwareFileName, &haveFileName);
-        if (use == ArgumentUse::otherOption && std::strcmp(arg, "-f") == 0) {
-            forceStart = true;
-        } else if (use != ArgumentUse::taken) {
-            return 0;
+        bool taken = use == ArgumentUse::taken;
+        if (use == ArgumentUse::otherOption) {
+            if (std::strcmp(arg, "-f") == 0) {
+                forceStart = taken = true;
+            } else if (arg[1] == 't') {
+                taken = ParseSeconds(arg + 2, &readySeconds) != 0;
+            }
         }
+        if (!taken) return 0;
     }
     // Only a missing name means the default image; a name given empty cannot
     // be opened, so the wrong image is never loaded.
@@ -266,20 +311,18 @@ int ParseTransferArguments(int argc, char** argv) {
     return 1;
 }
 
+}  // namespace
+
 int FirmwareMain(int argc, char** argv) {
-    PrintLines(kBanner);
-    RegisterExitCleanUp(&firmwareFile);
+    StartSerialTool("vx5firm", kTitle, &firmwareFile);
     comEofMode = false;
 
     if (argc > 1 && !ParseTransferArguments(argc, argv)) {
-        PrintLines(kUsageLines);
+        PrintUsage(kUsage, kOwnUsageLines, kAddedOptionLines);
         return 1;
     }
     if (argc <= 1) std::strcpy(firmwareFileName, kDefaultFileName);
-    if (!OpenFirmwareFile()) {
-        PrintLine("Can't open Firmware file.");
-        return 1;
-    }
+    if (!OpenFirmwareFile()) return 1;
     if (argc <= 1) {
         if (!AskComPort()) {
             PrintLine("Aborted.");
@@ -290,6 +333,7 @@ int FirmwareMain(int argc, char** argv) {
     if (!forceStart && !WaitForEnter()) return 1;
     if (!ComOpen()) {
         PrintLine("COM port open error.");
+        PrintComFailure();
         return 1;
     }
     if (!Handshake() || !LoadFirmware() || !RunFlashSteps()) return 1;

@@ -1,5 +1,7 @@
 // Takes arbitrary bytes as a capture data file and runs every listing of the
 // converter over it, at 40, 80 and 136 columns, into a discarded destination.
+// Each listing is reached as a user reaches it: the option values the command
+// line or the dialogue would give, then the program's own choice of driver.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -8,12 +10,9 @@
 #include <cstring>
 
 #include "converter/capture_file.h"
-#include "converter/dump_listings.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
-#include "translate/frame_translation.h"
-#include "translate/packet_translation.h"
-#include "translate/ppp_translation.h"
+#include "converter/program.h"
 
 namespace {
 
@@ -22,32 +21,43 @@ std::FILE* Discard() {
     return sink;
 }
 
-// The driver choices of the program entry, each with the option values it needs.
+// The listing options a user can give; which listing each one yields depends
+// on the capture's mode, as in the program.
+struct ListingChoice {
+    bool lineStates;           // the line-state chart of lines 0 and 7
+    std::int8_t frameFormat;   // -1 none, 0-4 HDLC kinds, 5 PPP translate, 6 PPP dump
+    std::int8_t packetFormat;  // -1 none, 0 X.25, 1 LAPD
+    std::int8_t codeFilter;
+};
+
+constexpr ListingChoice kChoices[] = {
+    {false, -1, -1, 0}, {false, -1, -1, 1}, {false, -1, -1, 2}, {true, -1, -1, 0},
+    {false, 0, -1, 0},  {false, 1, -1, 0},  {false, 2, -1, 0},  {false, 3, -1, 0},
+    {false, 4, -1, 0},  {false, 2, 0, 0},   {false, 3, 0, 0},   {false, 4, 1, 0},
+    {false, 0, 0, 0},   {false, 5, -1, 0},  {false, 6, -1, 0},
+};
+
 void RunAllListings() {
     static constexpr int kColumns[] = {40, 80, 136};
+    int variant = 0;
     for (int columns : kColumns) {
-        for (int listingKind = 0; listingKind < 12; ++listingKind) {
+        for (const ListingChoice& choice : kChoices) {
             const CaptureSettings saved = captureSettings;
             ResetOptions();
             options.columns = columns;
-            options.printCode = captureSettings.code();
-            options.dataLine = static_cast<std::int8_t>(listingKind % 3);
-            options.skipIdleTimestamp = listingKind & 1;
-            SetListingDestination(Discard(), false);
-            switch (listingKind) {
-                case 0: RunNormalDump(); break;
-                case 1: options.lineStates[0] = 0; options.lineStates[1] = 7; RunLineStateChart(); break;
-                case 2: RunTranslateDump(); break;
-                case 3: options.frameKind = kFrameSdlc; options.modulo128 = 0; RunFrameTranslation(); break;
-                case 4: options.frameKind = kFrameLapb; options.modulo128 = 1; RunFrameTranslation(); break;
-                case 5: options.frameKind = kFrameLapd; options.modulo128 = 1; RunFrameTranslation(); break;
-                case 6: options.frameKind = kFrameLapb; options.packetKind = kPacketX25; RunPacketTranslation(); break;
-                case 7: options.frameKind = kFrameLapb; options.modulo128 = 1; options.packetKind = kPacketX25; RunPacketTranslation(); break;
-                case 8: options.frameKind = kFrameLapd; options.modulo128 = 1; options.packetKind = kPacketLapd; RunPacketTranslation(); break;
-                case 9: options.frameKind = kFrameSdlc; options.packetKind = kPacketX25; RunPacketTranslation(); break;
-                case 10: RunPppTranslation(); break;
-                case 11: options.noGuide = true; RunPppDump(); break;
+            options.dataLine = static_cast<std::int8_t>(variant % 3);
+            options.skipIdleTimestamp = variant % 2 == 1;
+            options.noGuide = variant % 5 == 4;
+            ++variant;
+            if (choice.lineStates) {
+                options.lineStates[0] = 0;
+                options.lineStates[1] = 7;
             }
+            options.frameFormat = choice.frameFormat;
+            options.packetFormat = choice.packetFormat;
+            options.codeFilter = choice.codeFilter;
+            SetListingDestination(Discard(), false);
+            RunChosenDriver();
             captureSettings = saved;
         }
     }

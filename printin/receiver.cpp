@@ -2,8 +2,13 @@
 // line and ends it with 0x1A at the start of a line; every received line goes
 // to the output file at once (written and flushed), so whatever ends the
 // program, each line already received is in the file.
+//
+// Two options serve long print-outs: -a appends to an existing file, and
+// -e<SECONDS> ends the reception after that many seconds without a byte, as
+// 0x1A would, for a print-out that ends without it.
 #include "printin/receiver.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -19,22 +24,18 @@ constexpr int kReceivedLineSize = 1024; // 1023 characters and the terminator
 constexpr char kDefaultFileName[] = "VXPRTIN.TXT";
 constexpr double kDisplayInterval = 1.0;  // seconds between line-count displays
 
-constexpr std::string_view kBanner[] = {
-    "===== NORD ARC Print Data Receiver =====",
-    " Version 1.13",
-    "",
-};
-
-constexpr std::string_view kUsageLines[] = {
-    "Illegal arguments.",
-    "Usage : vxprtin [-p<PORT>] [-s<SPEED>] [<FILENAME>]",
-    "   -p : Port select \"COM1\", \"COM2\" or other.",
-    "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.",
+constexpr std::string_view kTitle = "===== NORD ARC Print Data Receiver =====";
+constexpr std::string_view kUsage = "Usage : vxprtin [-p<PORT>] [-s<SPEED>] [<FILENAME>]";
+constexpr std::string_view kAddedOptionLines[] = {
+    "   -a : Append to an existing file instead of replacing it.",
+    "   -e<SECONDS> : End the reception after <SECONDS> without data.",
 };
 
 char outputFileName[kFileNameSize];
 std::FILE* outputFile = nullptr;
 char receivedLine[kReceivedLineSize];
+bool appendToFile = false;
+int quietSeconds = 0;  // -e: 0 waits for 0x1A without end
 
 // Writes one received line with its LF turned into CR LF, all its bytes
 // (NUL bytes included), and hands it to the file system at once.
@@ -46,14 +47,23 @@ bool WriteReceivedLine(const char* line, int length) {
     return std::fflush(outputFile) == 0;
 }
 
-}  // namespace
+// The file failure behind a message already printed.
+void PrintFileReason(int error) { PrintReason("%s: %s", outputFileName, std::strerror(error)); }
 
 int ParseReceiverArguments(int argc, char** argv) {
     bool haveFileName = false;
     for (int i = 1; i < argc; ++i) {
-        if (TakeArgument(argv[i], outputFileName, sizeof outputFileName, &haveFileName) != ArgumentUse::taken) {
-            return 0;
+        const char* arg = argv[i];
+        ArgumentUse use = TakeArgument(arg, outputFileName, sizeof outputFileName, &haveFileName);
+        bool taken = use == ArgumentUse::taken;
+        if (use == ArgumentUse::otherOption) {
+            if (std::strcmp(arg, "-a") == 0) {
+                appendToFile = taken = true;
+            } else if (arg[1] == 'e') {
+                taken = ParseSeconds(arg + 2, &quietSeconds) != 0;
+            }
         }
+        if (!taken) return 0;
     }
     if (!haveFileName) std::strcpy(outputFileName, kDefaultFileName);
     return 1;
@@ -75,41 +85,67 @@ int RunReceiverDialogue() {
     return 1;
 }
 
+// Shows the final count and ends its console line.
+void ShowFinalCount(int lineCount) {
+    std::printf("\rRead lines : %d\n", lineCount);
+    MarkConsoleLineOpen(false);
+}
+
+void PrintQuietEnd() { PrintReason("no data for %d s: the reception ends as at 0x1A", quietSeconds); }
+
 int ReceivePrintOut() {
     std::time_t lastDisplay = std::time(nullptr);
     int lineCount = 0;
+    const int quietMs = quietSeconds * 1000;
     for (;;) {
         int length = 0;
-        if (ComGetLine(receivedLine, kReceivedLineSize, &length) == nullptr) {
+        bool quiet = false;
+        if (ComGetLine(receivedLine, kReceivedLineSize, &length, quietMs, &quiet) == nullptr) {
             std::printf("\nCOM port read error.\n");
+            MarkConsoleLineOpen(false);
+            PrintComFailure();
             return 0;
         }
-        if (static_cast<unsigned char>(receivedLine[0]) == kEndOfText) {
-            std::printf("\rRead lines : %d\n", lineCount);
+        // An empty line can only come from the quiet limit.
+        if (length == 0 || static_cast<unsigned char>(receivedLine[0]) == kEndOfText) {
+            ShowFinalCount(lineCount);
+            if (quiet) PrintQuietEnd();
             return 1;
         }
         ++lineCount;
         std::time_t now = std::time(nullptr);
         if (std::difftime(now, lastDisplay) >= kDisplayInterval) {
             lastDisplay = now;
+            MarkConsoleLineOpen(true);  // before the count shows: a signal may come at once
             std::printf("\rRead lines : %d", lineCount);
             std::fflush(stdout);
         }
         if (!WriteReceivedLine(receivedLine, length)) {
+            const int error = errno;
             std::printf("\nFile write error.\n");
+            MarkConsoleLineOpen(false);
+            PrintFileReason(error);
             return 0;
+        }
+        // A line cut short by the quiet limit is kept, as a line that ends
+        // in 0x1A is, and the reception ends after it.
+        if (quiet) {
+            ShowFinalCount(lineCount);
+            PrintQuietEnd();
+            return 1;
         }
     }
 }
 
+}  // namespace
+
 int ReceiverMain(int argc, char** argv) {
-    PrintLines(kBanner);
-    RegisterExitCleanUp(&outputFile);
+    StartSerialTool("vxprtin", kTitle, &outputFile);
     comEofMode = true;
 
     if (argc > 1) {
         if (!ParseReceiverArguments(argc, argv)) {
-            PrintLines(kUsageLines);
+            PrintUsage(kUsage, {}, kAddedOptionLines);
             return 1;
         }
     } else if (!RunReceiverDialogue()) {
@@ -118,11 +154,15 @@ int ReceiverMain(int argc, char** argv) {
     }
     if (!ComOpen()) {
         PrintLine("COM port open error.");
+        PrintComFailure();
         return 1;
     }
-    outputFile = std::fopen(outputFileName, "wb");  // line ends are written as CR LF by hand
+    // Line ends are written as CR LF by hand.
+    outputFile = std::fopen(outputFileName, appendToFile ? "ab" : "wb");
     if (outputFile == nullptr) {
+        const int error = errno;
         PrintLine("Can't create print data file.");
+        PrintFileReason(error);
         return 1;
     }
     PrintLine("Please start print out.");
@@ -131,7 +171,9 @@ int ReceiverMain(int argc, char** argv) {
     std::FILE* file = outputFile;
     outputFile = nullptr;
     if (std::fclose(file) != 0) {
+        const int error = errno;
         PrintLine("File write error.");
+        PrintFileReason(error);
         return 1;
     }
     PrintLine("Complete.");

@@ -1,8 +1,9 @@
 // The serial port on POSIX termios. The descriptor is opened non-blocking so
 // the open itself cannot wait for a carrier, taken exclusively (TIOCEXCL and
-// flock), then switched back to blocking. Reads wait for one byte with poll for
-// at most 110 ms; a hang-up or EIO is a read failure, never a time-out, so a
-// vanished adapter ends the caller instead of leaving it waiting.
+// flock), then switched back to blocking. Reads wait with poll for at most
+// 110 ms and then take whatever the driver holds into the read buffer; a
+// hang-up or EIO is a read failure, never a time-out, so a vanished adapter
+// ends the caller instead of leaving it waiting.
 #include "serial/com_port.h"
 
 #include <fcntl.h>
@@ -15,7 +16,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +31,7 @@ constexpr int kReadTimeoutMs = 110;          // one byte: 10 ms per byte + 100 m
 constexpr int kWriteTimeoutPerByteMs = 10;
 constexpr int kWriteTimeoutConstantMs = 1000;
 constexpr int kSendBufferSize = 4096;        // the LF-expanded copy of one text
+constexpr int kReadBufferSize = 4096;        // the driver's input queue
 constexpr int kNoPort = -1;
 
 struct SpeedCode {
@@ -56,14 +57,25 @@ bool pendingCr = false;      // the last character delivered was a CR turned int
 bool endOfTextSeen = false;  // end-of-text mode: 0x1A has arrived
 char sendBuffer[kSendBufferSize];
 
-bool LookUpSpeed(int bitsPerSecond, speed_t& code) {
+// Received bytes not yet handed out: readBuffer[readNext .. readEnd).
+unsigned char readBuffer[kReadBufferSize];
+int readNext = 0;
+int readEnd = 0;
+
+ComFailureReport lastFailure{ComFailure::none, 0};
+
+// Notes a failure and its system error number; returns 0 for the caller's result.
+int Fail(ComFailure failure, int error) {
+    lastFailure = {failure, error};
+    return 0;
+}
+
+// The offered line speed of that many bits per second, or nullptr.
+const SpeedCode* FindSpeed(long bitsPerSecond) {
     for (const SpeedCode& s : kSpeeds) {
-        if (s.bitsPerSecond == bitsPerSecond) {
-            code = s.code;
-            return true;
-        }
+        if (s.bitsPerSecond == bitsPerSecond) return &s;
     }
-    return false;
+    return nullptr;
 }
 
 int RetryIoctl(int fd, unsigned long request, const void* arg) {
@@ -99,10 +111,11 @@ bool ClearNonBlocking(int fd) {
 // of the changes took, so the settings are read back and the essential ones
 // compared.
 bool ConfigureLine(int fd) {
-    speed_t speed;
-    if (!LookUpSpeed(comSpeed, speed)) return false;
+    const SpeedCode* offered = FindSpeed(comSpeed);
+    if (offered == nullptr) return Fail(ComFailure::lineSettings, EINVAL);
+    const speed_t speed = offered->code;
     termios tio{};
-    if (tcgetattr(fd, &tio) != 0) return false;
+    if (tcgetattr(fd, &tio) != 0) return Fail(errno == ENOTTY ? ComFailure::notSerial : ComFailure::lineSettings, errno);
     cfmakeraw(&tio);
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNCR | ICRNL | INLCR);
     tio.c_iflag |= IGNBRK;
@@ -112,20 +125,21 @@ bool ConfigureLine(int fd) {
     tio.c_cflag |= CS8 | CLOCAL | CREAD | CRTSCTS;
     tio.c_cc[VMIN] = 1;  // a read after poll said readable returns at once
     tio.c_cc[VTIME] = 0;
-    if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) return false;
+    if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) return Fail(ComFailure::lineSettings, errno);
     int r;
     do {
         r = tcsetattr(fd, TCSANOW, &tio);
     } while (r < 0 && errno == EINTR);
-    if (r != 0) return false;
+    if (r != 0) return Fail(ComFailure::lineSettings, errno);
 
     termios back{};
-    if (tcgetattr(fd, &back) != 0) return false;
+    if (tcgetattr(fd, &back) != 0) return Fail(ComFailure::lineSettings, errno);
     constexpr tcflag_t kFrameBits = CSIZE | PARENB | CSTOPB;
     constexpr tcflag_t kLocalBits = ICANON | ECHO | ISIG;
-    return cfgetispeed(&back) == speed && cfgetospeed(&back) == speed &&
-           (back.c_cflag & kFrameBits) == CS8 && (back.c_lflag & kLocalBits) == 0 &&
-           (back.c_iflag & (IXON | IXOFF)) == 0;
+    const bool took = cfgetispeed(&back) == speed && cfgetospeed(&back) == speed &&
+                      (back.c_cflag & kFrameBits) == CS8 && (back.c_lflag & kLocalBits) == 0 &&
+                      (back.c_iflag & (IXON | IXOFF)) == 0;
+    return took || Fail(ComFailure::lineSettings, 0);
 }
 
 long long NowMs() {
@@ -135,11 +149,15 @@ long long NowMs() {
 }
 
 // Writes length bytes within the write time-out (10 ms per byte + 1000 ms);
-// returns what was written, or -1 on a write failure before anything went out.
-// The descriptor is non-blocking meanwhile, so no write waits past the time-out.
+// returns what was written, or -1 on a write failure before anything went out
+// (noted in lastFailure). The descriptor is non-blocking meanwhile, so no
+// write waits past the time-out.
 int WriteWithTimeout(int fd, const char* data, int length) {
     int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return -1;
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        Fail(ComFailure::writeFailed, errno);
+        return -1;
+    }
     const long long deadline = NowMs() + kWriteTimeoutPerByteMs * static_cast<long long>(length) +
                                kWriteTimeoutConstantMs;
     int written = 0;
@@ -152,6 +170,7 @@ int WriteWithTimeout(int fd, const char* data, int length) {
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
             failed = true;
+            Fail(ready < 0 ? ComFailure::writeFailed : ComFailure::disconnected, ready < 0 ? errno : 0);
             break;
         }
         if (ready == 0) break;
@@ -160,6 +179,7 @@ int WriteWithTimeout(int fd, const char* data, int length) {
             written += static_cast<int>(w);
         } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
             failed = true;
+            Fail(errno == EIO ? ComFailure::disconnected : ComFailure::writeFailed, errno);
             break;
         }
     }
@@ -179,26 +199,48 @@ void ReleasePort(int fd) {
     close(fd);
 }
 
-extern "C" void EndOnSignal(int) {
-    int fd = portFd.exchange(kNoPort);
-    if (fd != kNoPort) ReleasePort(fd);
-    _exit(1);
+int ReadFailure(ComFailure failure, int error) {
+    Fail(failure, error);
+    return kComReadFailure;
 }
+
+// Takes what the driver holds into the read buffer, waiting at most the read
+// time-out for the first byte: 1 when bytes came, else kComNoChar or
+// kComReadFailure.
+int FillReadBuffer(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&p, 1, kReadTimeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0) return ReadFailure(ComFailure::readFailed, errno);
+    if (ready == 0) return kComNoChar;
+    // A hang-up or error with nothing to read.
+    if ((p.revents & POLLIN) == 0) return ReadFailure(ComFailure::disconnected, 0);
+    ssize_t r;
+    do {
+        r = read(fd, readBuffer, sizeof readBuffer);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0 && errno == EAGAIN) return kComNoChar;
+    // End of file on a hung-up line, or EIO from a vanished device.
+    if (r == 0 || (r < 0 && errno == EIO)) return ReadFailure(ComFailure::disconnected, r < 0 ? EIO : 0);
+    if (r < 0) return ReadFailure(ComFailure::readFailed, errno);
+    readNext = 0;
+    readEnd = static_cast<int>(r);
+    return 1;
+}
+
+long long MsSince(long long startMs) { return NowMs() - startMs; }
 
 }  // namespace
 
-int IsComSpeed(long bitsPerSecond) {
-    for (const SpeedCode& s : kSpeeds) {
-        if (s.bitsPerSecond == bitsPerSecond) return 1;
-    }
-    return 0;
-}
+ComFailureReport ComLastFailure() { return lastFailure; }
 
 int ParseComSpeed(const char* text, int* speed) {
     char* end = nullptr;
     errno = 0;
     long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || !IsComSpeed(value)) return 0;
+    if (errno != 0 || end == text || *end != '\0' || FindSpeed(value) == nullptr) return 0;
     *speed = static_cast<int>(value);
     return 1;
 }
@@ -224,21 +266,28 @@ int ComOpen() {
     endOfTextSeen = false;
     if (portFd.load() != kNoPort) return 1;
 
+    lastFailure = {ComFailure::none, 0};
     char path[kComPortNameSize + 16];
-    if (!ComDevicePath(comPortName, path, sizeof path)) return 0;
+    if (!ComDevicePath(comPortName, path, sizeof path)) return Fail(ComFailure::nameTooLong, 0);
     int fd;
     do {
         fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return 0;
+    // A port in exclusive use by another program refuses the open with EBUSY.
+    if (fd < 0) return Fail(errno == EBUSY ? ComFailure::heldByAnother : ComFailure::openRefused, errno);
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !TakeExclusively(fd)) {
+    bool serial = fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
+    if (!serial || !TakeExclusively(fd)) {
+        // A character device without terminal control (ENOTTY) is no serial port either.
+        const int error = serial ? errno : 0;
         close(fd);
-        return 0;
+        return Fail(serial && error != ENOTTY ? ComFailure::heldByAnother : ComFailure::notSerial, error);
     }
+    readNext = readEnd = 0;
     portFd.store(fd);
-    if (!ClearNonBlocking(fd) || !ConfigureLine(fd)) {
-        ComClose();
+    const bool configured = ClearNonBlocking(fd) ? ConfigureLine(fd) : Fail(ComFailure::lineSettings, errno);
+    if (!configured) {
+        ComClose();  // keeps the failure noted
         return 0;
     }
     SetModemLine(fd, TIOCMBIS, TIOCM_DTR);  // a pseudo-terminal has no modem lines:
@@ -246,31 +295,26 @@ int ComOpen() {
     return 1;
 }
 
-int ComClose() {
+void ComReleaseAtSignal() {
     int fd = portFd.exchange(kNoPort);
     if (fd != kNoPort) ReleasePort(fd);
+}
+
+int ComClose() {
+    ComReleaseAtSignal();
+    readNext = readEnd = 0;  // what was not handed out goes with the port
     return 1;
 }
 
 int ComReadByte() {
     if (comEofMode && endOfTextSeen) return kEndOfText;
-    int fd = portFd.load();
-    if (fd == kNoPort) return kComReadFailure;  // closed: waiting would never end
-    pollfd p{fd, POLLIN, 0};
-    int ready;
-    do {
-        ready = poll(&p, 1, kReadTimeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready < 0) return kComReadFailure;
-    if (ready == 0) return kComNoChar;
-    if ((p.revents & POLLIN) == 0) return kComReadFailure;  // hang-up or error with nothing to read
-    unsigned char byte = 0;
-    ssize_t r;
-    do {
-        r = read(fd, &byte, 1);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0 && errno == EAGAIN) return kComNoChar;
-    if (r != 1) return kComReadFailure;  // EIO, or end of file on a hung-up line
+    if (readNext == readEnd) {
+        int fd = portFd.load();
+        if (fd == kNoPort) return kComReadFailure;  // closed: waiting would never end
+        int filled = FillReadBuffer(fd);
+        if (filled != 1) return filled;
+    }
+    const unsigned char byte = readBuffer[readNext++];
     if (comEofMode && byte == kEndOfText) endOfTextSeen = true;
     return byte;
 }
@@ -290,13 +334,23 @@ int ComGetChar() {
     return c;
 }
 
-char* ComGetLine(char* buffer, int size, int* length) {
+char* ComGetLine(char* buffer, int size, int* length, int quietMs, bool* quiet) {
     if (size <= 0) return nullptr;
+    if (quiet != nullptr) *quiet = false;
     int n = 0;
+    long long lastByteMs = quietMs > 0 ? NowMs() : 0;
     while (n < size - 1) {
         int c = ComGetChar();
         if (c == kComReadFailure) return nullptr;
-        if (c == kComNoChar) continue;  // no limit: the line takes as long as it takes
+        if (c == kComNoChar) {
+            // Without a quiet limit the line takes as long as it takes.
+            if (quietMs > 0 && MsSince(lastByteMs) >= quietMs) {
+                if (quiet != nullptr) *quiet = true;
+                break;
+            }
+            continue;
+        }
+        if (quietMs > 0) lastByteMs = NowMs();
         buffer[n++] = static_cast<char>(c);
         if (c == '\n' || (comEofMode && c == kEndOfText)) break;
     }
@@ -321,17 +375,6 @@ int ComPutText(const char* text) {
         total += written;
         if (written < n) break;  // write time-out: report what went out
     }
+    if (total == 0 && *text != '\0') Fail(ComFailure::writeTimedOut, 0);
     return total;
-}
-
-void ComEndOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = EndOnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    sigaddset(&action.sa_mask, SIGHUP);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
 }

@@ -5,17 +5,19 @@
 // ComGetLine assembles lines; ComPutText sends text with every LF expanded to
 // CR LF; ComClose lowers RTS and DTR and releases the port.
 //
+// Bytes are taken from the driver a queue-full at a time (up to 4096) and
+// handed out one by one, so a fast line costs one system call per burst,
+// not per byte.
+//
 // In end-of-text mode (the print data receiver) the byte 0x1A ends the data:
 // once it has arrived every further read yields 0x1A again without touching
 // the port, until the next ComOpen.
 //
 // Results of the reading operations: a byte as 0 to 255, kComNoChar (-1) when
 // nothing is there yet (time-out, or the LF of a CR LF pair), kComReadFailure
-// (-2) when the port failed or hung up. The module prints nothing.
-//
-// ComEndOnSignals makes Ctrl-C, SIGTERM and SIGHUP release the port and end
-// the program at once. The console side of both tools (ReadNumber, questions,
-// command line arguments) is in serial/console.h.
+// (-2) when the port failed or hung up. The module prints nothing: after a
+// failure ComLastFailure tells what went wrong and the system's error number.
+// The console side of both tools is in serial/console.h.
 #pragma once
 
 #include <cstddef>
@@ -31,10 +33,32 @@ extern char comPortName[kComPortNameSize];
 extern int comSpeed;      // 9600, 19200, 38400, 57600, 115200 or 230400
 extern bool comEofMode;   // byte 0x1A ends the data
 
+// What the last failing operation ran into.
+enum class ComFailure {
+    none,
+    nameTooLong,     // the device path for comPortName does not fit
+    openRefused,     // the device could not be opened (error holds why)
+    heldByAnother,   // another program holds the port
+    notSerial,       // the name opens something that is no serial device
+    lineSettings,    // the driver refused the line settings
+    disconnected,    // hang-up: the device went away
+    readFailed,      // any other read error
+    writeFailed,     // a write error
+    writeTimedOut,   // nothing could be sent within the write time-out
+};
+struct ComFailureReport {
+    ComFailure failure;
+    int error;  // the saved errno, 0 when the system gave none
+};
+ComFailureReport ComLastFailure();
+
 // Opens and configures the port; 1 on success (also when already open), 0 on failure.
 int ComOpen();
 // Lowers RTS and DTR and closes the port if it is open; always 1.
 int ComClose();
+// Releases the port as ComClose does, with async-signal-safe calls only (for
+// a signal handler that ends the program).
+void ComReleaseAtSignal();
 // One received byte (0-255), kComNoChar or kComReadFailure.
 int ComReadByte();
 // As ComReadByte, with CR turned into LF and the LF right after such a CR
@@ -45,22 +69,18 @@ int ComGetChar();
 // mode, with 0x1A) unless it filled the buffer. Returns buffer, or nullptr on
 // a read failure or a size below 1. When length is given it receives the
 // number of bytes stored, so lines holding NUL bytes can be used whole.
-char* ComGetLine(char* buffer, int size, int* length = nullptr);
+// With quietMs above 0 the wait also ends once no byte has come for that many
+// milliseconds: the line then holds what came before and *quiet is set.
+char* ComGetLine(char* buffer, int size, int* length = nullptr, int quietMs = 0, bool* quiet = nullptr);
 // Sends text with every LF expanded to CR LF; returns the number of bytes
 // written (CR insertions included; fewer after a write time-out) or 0 on failure.
 int ComPutText(const char* text);
 
-// 1 if bitsPerSecond is one of the offered line speeds, else 0.
-int IsComSpeed(long bitsPerSecond);
 // Reads a speed option's value: a decimal number in full (leading blanks and
 // a sign allowed, nothing after the digits) that is an offered line speed.
 // 1 and the speed in *speed, or 0.
 int ParseComSpeed(const char* text, int* speed);
 
-// Makes SIGINT, SIGTERM and SIGHUP lower RTS and DTR, release the port and end
-// the program with status 1.
-void ComEndOnSignals();
-
-// The device path that ComOpen uses for a port name (exposed for tests).
+// The device path that ComOpen uses for a port name.
 // Writes at most size bytes including the terminator; 1 if it fits, 0 if not.
 int ComDevicePath(const char* portName, char* path, std::size_t size);

@@ -1,8 +1,13 @@
 // The console and command line helpers of the serial tools' program entries.
 #include "serial/console.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,7 +17,15 @@ char consoleLine[kConsoleLineSize];
 
 namespace {
 
+constexpr std::string_view kVersionLine = " Version 1.13";
+constexpr std::string_view kSharedUsageLines[] = {
+    "   -p : Port select \"COM1\", \"COM2\" or other.",
+    "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.",
+};
+
 std::FILE** cleanUpFile = nullptr;  // the program's one open file
+const char* reasonPrefix = "";      // the program's name
+volatile std::sig_atomic_t consoleLineOpen = 0;
 
 bool EndOfConsole() { return std::feof(stdin) || std::ferror(stdin); }
 
@@ -21,6 +34,61 @@ void CleanUpAtExit() {
     if (cleanUpFile != nullptr && *cleanUpFile != nullptr) {
         std::fclose(*cleanUpFile);
         *cleanUpFile = nullptr;
+    }
+}
+
+void PrintLines(std::span<const std::string_view> lines) {
+    for (std::string_view line : lines) PrintLine(line);
+}
+
+// Ends the console line in progress, releases the port and ends the program:
+// async-signal-safe calls only. Every line the receiver stored is already in
+// its file.
+extern "C" void EndOnSignal(int) {
+    if (consoleLineOpen) {
+        ssize_t written = write(STDOUT_FILENO, "\n", 1);
+        (void)written;  // nothing more can be done about a console that fails now
+    }
+    ComReleaseAtSignal();
+    _exit(1);
+}
+
+void EndOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = EndOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
+}
+
+// What went wrong at the port, in words.
+void DescribeComFailure(ComFailureReport report, char* text, std::size_t size) {
+    const char* system = std::strerror(report.error);
+    switch (report.failure) {
+    case ComFailure::none: std::snprintf(text, size, "no reason known"); return;
+    case ComFailure::nameTooLong: std::snprintf(text, size, "the device name is too long"); return;
+    case ComFailure::openRefused:
+        if (report.error == EACCES || report.error == EPERM) {
+            std::snprintf(text, size, "%s (add the user to the dialout group)", system);
+        } else {
+            std::snprintf(text, size, "%s", system);
+        }
+        return;
+    case ComFailure::heldByAnother: std::snprintf(text, size, "held by another program"); return;
+    case ComFailure::notSerial: std::snprintf(text, size, "not a serial device"); return;
+    case ComFailure::lineSettings:
+        if (report.error != 0) {
+            std::snprintf(text, size, "the line settings were refused: %s", system);
+        } else {
+            std::snprintf(text, size, "the line settings did not take");
+        }
+        return;
+    case ComFailure::disconnected: std::snprintf(text, size, "the device was disconnected"); return;
+    case ComFailure::readFailed:
+    case ComFailure::writeFailed: std::snprintf(text, size, "%s", system); return;
+    case ComFailure::writeTimedOut:
+        std::snprintf(text, size, "nothing could be sent within the time-out (is CTS raised by the cable?)");
+        return;
     }
 }
 
@@ -33,12 +101,52 @@ bool CopyName(char* buffer, std::size_t size, const char* text) {
 
 }  // namespace
 
-void PrintLine(std::string_view text) {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
+void StartSerialTool(const char* programName, std::string_view title, std::FILE** openFile) {
+    const std::string_view banner[] = {title, kVersionLine, ""};
+    PrintLines(banner);
+    reasonPrefix = programName;
+    cleanUpFile = openFile;
+    std::atexit(CleanUpAtExit);
+    EndOnSignals();
 }
 
-void PrintLines(std::span<const std::string_view> lines) {
-    for (std::string_view line : lines) PrintLine(line);
+void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLines,
+                std::span<const std::string_view> addedOptionLines) {
+    PrintLine("Illegal arguments.");
+    PrintLine(usage);
+    PrintLines(kSharedUsageLines);
+    PrintLines(ownLines);
+    std::fflush(stdout);
+    for (std::string_view line : addedOptionLines) {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+    }
+}
+
+void MarkConsoleLineOpen(bool open) { consoleLineOpen = open ? 1 : 0; }
+
+void PrintReason(const char* format, ...) {
+    std::fflush(stdout);
+    char text[2048];  // a path or a loader reply of 1023 characters, and the words around it
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::fprintf(stderr, "%s: %s\n", reasonPrefix, text);
+}
+
+void PrintComFailure() {
+    char path[kComPortNameSize + 16];
+    char why[160];
+    DescribeComFailure(ComLastFailure(), why, sizeof why);
+    if (ComDevicePath(comPortName, path, sizeof path) && std::strcmp(path, comPortName) != 0) {
+        PrintReason("%s (%s): %s", comPortName, path, why);
+    } else {
+        PrintReason("%s: %s", comPortName, why);
+    }
+}
+
+void PrintLine(std::string_view text) {
+    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 void PrintPrompt(std::string_view text) {
@@ -110,6 +218,16 @@ int SkipConsoleLine() {
     return c == '\n' ? 1 : 0;
 }
 
+int ParseSeconds(const char* text, int* seconds) {
+    if (*text < '0' || *text > '9') return 0;  // no blank, no sign
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < 1 || value > kMaxOptionSeconds) return 0;
+    *seconds = static_cast<int>(value);
+    return 1;
+}
+
 ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool* haveFileName) {
     if (arg[0] != '-') {
         if (*haveFileName || !CopyName(fileName, size, arg)) return ArgumentUse::illegal;
@@ -124,10 +242,4 @@ ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool
     default:
         return ArgumentUse::otherOption;
     }
-}
-
-void RegisterExitCleanUp(std::FILE** openFile) {
-    cleanUpFile = openFile;
-    std::atexit(CleanUpAtExit);
-    ComEndOnSignals();
 }

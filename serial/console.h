@@ -1,8 +1,9 @@
 // What the program entries of the two serial tools share on the console and
-// on their command lines: lines and prompts on standard output (a prompt is
-// flushed, so it shows before the answer is read), ReadNumber and the
-// numbered questions asked with it, typed answers read whole, the -p, -s and
-// file name arguments, and the exit clean-up registered after the banner.
+// on their command lines: the banner, the exit clean-up and the ending
+// signals, the usage text, lines and prompts on standard output (a prompt is
+// flushed, so it shows before the answer is read), the reasons behind failure
+// messages on standard error, ReadNumber and the numbered questions asked with
+// it, typed answers read whole, and the -p, -s and file name arguments.
 // Answers come from standard input; at its end every question gives up
 // instead of asking again.
 #pragma once
@@ -17,10 +18,30 @@ inline constexpr int kConsoleLineSize = 256;  // 255 characters and the terminat
 // The console line shared by ReadNumber and the programs' typed answers.
 extern char consoleLine[kConsoleLineSize];
 
+// Prints the banner (title, version line, empty line), then registers the
+// exit clean-up: on every way out the port is released and the file
+// *openFile points to, if any, is closed. SIGINT, SIGTERM and SIGHUP end the
+// console line in progress (see MarkConsoleLineOpen), release the port and
+// end the program with status 1. programName prefixes the reasons.
+void StartSerialTool(const char* programName, std::string_view title, std::FILE** openFile);
+// Prints "Illegal arguments.", the usage line, the -p and -s lines and the
+// program's own lines; then the lines of the options added since, on
+// standard error.
+void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLines,
+                std::span<const std::string_view> addedOptionLines);
+// Tells the ending signals that a console line without its line end (a count
+// or a progress bar) stands on the console.
+void MarkConsoleLineOpen(bool open);
+
+// Prints "<program>: " and the formatted text as one line on standard error,
+// after what standard output holds.
+void PrintReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Prints the reason for the serial port's last failure: the port name (and
+// its device path where that differs), then what went wrong.
+void PrintComFailure();
+
 // Prints text and a line end.
 void PrintLine(std::string_view text);
-// Prints each text as a line.
-void PrintLines(std::span<const std::string_view> lines);
 // Prints text without a line end and shows it at once.
 void PrintPrompt(std::string_view text);
 
@@ -41,6 +62,11 @@ int ReadConsoleAnswer(bool* fits);
 // LF came, 0 at end of input.
 int SkipConsoleLine();
 
+// Reads a time option's value: a whole decimal number of seconds, 1 to
+// kMaxOptionSeconds, nothing after the digits. 1 and the seconds, or 0.
+inline constexpr int kMaxOptionSeconds = 2147483;  // its milliseconds fit an int
+int ParseSeconds(const char* text, int* seconds);
+
 // How TakeArgument dealt with one command line argument.
 enum class ArgumentUse {
     taken,        // -p<PORT>, -s<SPEED> or the file name, stored
@@ -52,8 +78,3 @@ enum class ArgumentUse {
 // starting with "-" as the one file name (at most size - 1 characters) into
 // fileName, noting it in *haveFileName.
 ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool* haveFileName);
-
-// Registers the exit clean-up: on every way out the port is released and the
-// file *openFile points to, if any, is closed; SIGINT, SIGTERM and SIGHUP
-// release the port and end the program with status 1.
-void RegisterExitCleanUp(std::FILE** openFile);

@@ -3,11 +3,26 @@
 #include <cstdint>
 
 #include "converter/options.h"
+#include "converter/table_checks.h"
 #include "translate/line_fields.h"
 
 namespace {
 
 // ---- Name tables ------------------------------------------------------------------
+
+constexpr int kSupervisoryRows = 4;   // control bits 2-3
+constexpr int kUnnumberedRows = 32;   // control bits 5-7 and 2-3, without P/F
+
+// The row of an unnumbered control octet: bits 5-7 to row bits 2-4, bits 2-3 to row bits 0-1.
+constexpr int UnnumberedRow(int control) { return ((control >> 3) & 0x1C) | ((control >> 2) & 3); }
+// The row of a supervisory control octet: bits 2-3.
+constexpr int SupervisoryRow(int control) { return (control >> 2) & 3; }
+
+// The supervisory and unnumbered frame names of one frame kind.
+struct FrameNameTables {
+    LineNames supervisory[kSupervisoryRows];
+    LineNames unnumbered[kUnnumberedRows];
+};
 
 // Supervisory names, row = control bits 2-3; the same for every kind and line.
 constexpr LineNames kSupervisoryNames[kSupervisoryRows] = {
@@ -44,24 +59,22 @@ constexpr UnnumberedNames kUnnumberedNames[] = {
     {0xEF, {{}, "BCN"}, {}, {}},
 };
 
-constexpr bool IsNameOk(std::string_view name) {
-    return name.size() <= 5 && name.find(' ') == std::string_view::npos;
-}
+// Width of the TYPE column.
+constexpr int kTypeNameWidth = 5;
 
-// Every listed octet is an unnumbered octet with P/F 0, in ascending order, and
-// every name fits the five-character type column without blanks.
+// Every listed octet is an unnumbered octet with P/F 0, and every name fits
+// the type column.
 constexpr bool UnnumberedTableOk() {
-    int previous = -1;
     for (const UnnumberedNames& row : kUnnumberedNames) {
-        if ((row.octet & 0x03) != 0x03 || (row.octet & 0x10) != 0 || row.octet <= previous) return false;
-        previous = row.octet;
+        if ((row.octet & 0x03) != 0x03 || (row.octet & 0x10) != 0) return false;
         for (const LineNames* names : {&row.sdlc, &row.lapb, &row.lapd}) {
-            if (!IsNameOk(names->sd) || !IsNameOk(names->rd)) return false;
+            if (!NameFits(names->sd, kTypeNameWidth) || !NameFits(names->rd, kTypeNameWidth)) return false;
         }
     }
     return true;
 }
 static_assert(UnnumberedTableOk());
+static_assert(IsStrictlyAscending(kUnnumberedNames, &UnnumberedNames::octet));
 
 // Builds one kind's tables from the column `kind` of the unnumbered list.
 constexpr FrameNameTables BuildTables(LineNames UnnumberedNames::*kind) {
@@ -71,7 +84,12 @@ constexpr FrameNameTables BuildTables(LineNames UnnumberedNames::*kind) {
     return tables;
 }
 
-// Frame kinds' control field rules.
+// ---- Control field ----------------------------------------------------------------
+// The first control octet: bit 0 clear an I frame, bits 0-1 binary 01 an S
+// frame, 11 a U frame (one octet, P/F in bit 4, in either modulo). Modulo 8:
+// N(S) in bits 1-3, P/F in bit 4, N(R) in bits 5-7. Modulo 128: N(S) in bits
+// 1-7 of an I frame, bits 4-7 of an S frame zero, and a second octet with P/F
+// in bit 0 and N(R) in bits 1-7.
 enum class ControlFormat : std::uint8_t { kInformation, kSupervisory, kUnnumbered };
 
 constexpr ControlFormat FormatOf(int control) {
@@ -79,14 +97,20 @@ constexpr ControlFormat FormatOf(int control) {
     if ((control & 2) == 0) return ControlFormat::kSupervisory;
     return ControlFormat::kUnnumbered;
 }
-
+constexpr std::int8_t SendSeq8(int control) { return static_cast<std::int8_t>((control >> 1) & 7); }
+constexpr std::int8_t PollFinal(int control) { return static_cast<std::int8_t>((control >> 4) & 1); }
+constexpr std::int8_t RecvSeq8(int control) { return static_cast<std::int8_t>((control >> 5) & 7); }
+constexpr std::int8_t SendSeq128(int control) { return static_cast<std::int8_t>((control >> 1) & 0x7F); }
+constexpr std::int8_t SecondOctetPollFinal(int second) { return static_cast<std::int8_t>(second & 1); }
+constexpr std::int8_t SecondOctetRecvSeq(int second) { return static_cast<std::int8_t>((second >> 1) & 0x7F); }
+constexpr bool HasModulo128SupervisoryBits(int control) { return (control & 0xF0) != 0; }
 
 // P/F and N(R) from the second control octet of modulo 128; false when it is missing.
 bool DecodeExtendedSecondOctet() {
     const int b = NextByte();
     if (b < 0) return false;
-    frameFields.pollFinal = static_cast<std::int8_t>(b & 1);
-    frameFields.recvSeq = static_cast<std::int8_t>(b >> 1);
+    frameFields.pollFinal = SecondOctetPollFinal(b);
+    frameFields.recvSeq = SecondOctetRecvSeq(b);
     return true;
 }
 
@@ -99,12 +123,12 @@ void DecodeControlField(const FrameNameTables& names, bool modulo128) {
         frameFields.typeName = kInfoName;
         if (!modulo128) {
             frameFields.extended = 0;
-            frameFields.sendSeq = static_cast<std::int8_t>((control >> 1) & 7);
-            frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
-            frameFields.recvSeq = static_cast<std::int8_t>(control >> 5);
+            frameFields.sendSeq = SendSeq8(control);
+            frameFields.pollFinal = PollFinal(control);
+            frameFields.recvSeq = RecvSeq8(control);
         } else {
             frameFields.extended = 1;
-            frameFields.sendSeq = static_cast<std::int8_t>(control >> 1);
+            frameFields.sendSeq = SendSeq128(control);
             DecodeExtendedSecondOctet();
         }
         break;
@@ -112,18 +136,18 @@ void DecodeControlField(const FrameNameTables& names, bool modulo128) {
         frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)], frameFields.side);
         if (!modulo128) {
             frameFields.extended = 0;
-            frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
-            frameFields.recvSeq = static_cast<std::int8_t>(control >> 5);
+            frameFields.pollFinal = PollFinal(control);
+            frameFields.recvSeq = RecvSeq8(control);
         } else {
             frameFields.extended = 1;
-            // Bits 4-7 are zero in a modulo 128 supervisory octet; otherwise it has no name.
-            if ((control & 0xF0) != 0) frameFields.typeName = {};
+            // A modulo 128 supervisory octet with any of bits 4-7 set has no name.
+            if (HasModulo128SupervisoryBits(control)) frameFields.typeName = {};
             DecodeExtendedSecondOctet();
         }
         break;
     case ControlFormat::kUnnumbered:
         frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)], frameFields.side);
-        frameFields.pollFinal = static_cast<std::int8_t>((control >> 4) & 1);
+        frameFields.pollFinal = PollFinal(control);
         break;
     }
 }
@@ -134,14 +158,13 @@ constexpr char kHdlcHeading[] = "     TM   AD TYPE  NS PF NR FC DATA\n";
 constexpr char kLapdHeading[] = "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n";
 constexpr char kLapdNarrowHeading[] = "     TM  SAP TE CR TYPE  NS PF NR FC DA\n";
 
-}  // namespace
-
 constexpr FrameNameTables kSdlcNames = BuildTables(&UnnumberedNames::sdlc);
 constexpr FrameNameTables kLapbNames = BuildTables(&UnnumberedNames::lapb);
 constexpr FrameNameTables kLapdNames = BuildTables(&UnnumberedNames::lapd);
 
 // ---- Decoders ----------------------------------------------------------------------
 
+// Fills FrameFields for SDLC or LAPB (modulo from options.modulo128) with `names`.
 void DecodeHdlcFrame(const AssembledFrame& frame, const FrameNameTables& names) {
     if (!SetupFrame(frame, true)) return;
     const int address = NextByte();
@@ -153,6 +176,7 @@ void DecodeHdlcFrame(const AssembledFrame& frame, const FrameNameTables& names) 
     DecodeControlField(names, options.modulo128 != 0);
 }
 
+// Fills FrameFields for LAPD (two-octet address, modulo 128).
 void DecodeLapdFrame(const AssembledFrame& frame) {
     if (!SetupFrame(frame, true)) return;
     const int first = NextByte();
@@ -167,21 +191,12 @@ void DecodeLapdFrame(const AssembledFrame& frame) {
     DecodeControlField(kLapdNames, true);
 }
 
-void DecodeLinkLevel(const AssembledFrame& frame) {
-    switch (options.frameKind) {
-    case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
-    case kFrameLapd: DecodeLapdFrame(frame); break;
-    default: DecodeHdlcFrame(frame, kLapbNames); break;
-    }
-}
-
 // ---- Lines -------------------------------------------------------------------------
 
-namespace {
 // The columns that follow the address in both frame lines: TYPE, N(S), P/F,
 // N(R), the FC mark and the blank before DATA.
 void PutControlColumns() {
-    PutName(frameFields.typeName, frameFields.control, 5);
+    PutName(frameFields.typeName, frameFields.control, kTypeNameWidth);
     PutFrameSeq(frameFields.sendSeq);
     PutSpaces(1);
     PutBit(frameFields.pollFinal);
@@ -191,8 +206,8 @@ void PutControlColumns() {
     PutCheck();
     PutSpaces(1);
 }
-}  // namespace
 
+// Build and write the line of the decoded frame: 0, or -1 when the write failed.
 int FormatHdlcLine() {
     if (!StartFrameLine()) return FinishLine();
     if (frameFields.address < 0) PutSpaces(2);
@@ -218,8 +233,17 @@ int FormatLapdLine() {
     return FinishLine();
 }
 
+}  // namespace
+
+void DecodeLinkLevel(const AssembledFrame& frame) {
+    switch (options.frameKind) {
+    case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
+    case kFrameLapd: DecodeLapdFrame(frame); break;
+    default: DecodeHdlcFrame(frame, kLapbNames); break;
+    }
+}
+
 int TranslateFrame(const AssembledFrame& frame) {
-    ResetFrameFields();
     DecodeLinkLevel(frame);
     return options.frameKind == kFrameLapd ? FormatLapdLine() : FormatHdlcLine();
 }

@@ -5,6 +5,7 @@
 #include "converter/conditions_header.h"
 #include "converter/listing_writer.h"
 #include "converter/options.h"
+#include "decode/code_tables.h"
 
 UnitReader unitReader;
 FrameFields frameFields;
@@ -50,6 +51,7 @@ int NextPppByte() {
 void ResetFrameFields() { frameFields = FrameFields{}; }
 
 bool SetupFrame(const AssembledFrame& frame, bool withStatus) {
+    ResetFrameFields();
     switch (frame.direction & 0x7F) {
     case kFrameSd: frameFields.side = 0; break;
     case kFrameRd: frameFields.side = 1; break;
@@ -81,8 +83,6 @@ void AppendNumber(const char* format, int v) {
     const int n = std::snprintf(digits, sizeof digits, format, v);
     for (int i = 0; i < n && i < static_cast<int>(sizeof digits) - 1; ++i) Append(digits[i]);
 }
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 }  // namespace
 
@@ -130,8 +130,8 @@ void PutDec2(int v) { AppendNumber("%2d", v); }
 void PutDec3(int v) { AppendNumber("%3d", v); }
 
 void PutHex2(int v) {
-    Append(kHexDigits[(v >> 4) & 0x0F]);
-    Append(kHexDigits[v & 0x0F]);
+    Append(HexDigit(static_cast<unsigned>(v) >> 4));
+    Append(HexDigit(static_cast<unsigned>(v)));
 }
 
 void PutName(std::string_view name, std::int32_t value, int width) {
@@ -245,7 +245,6 @@ int RunTranslation(const char* title, const char* heading, FrameLineOperation pe
     while (framesWritten < frameLimit) {
         const AssembledFrame* frame = NextWalkedFrame();
         if (frame == nullptr) break;
-        ResetFrameFields();
         if (perFrame(*frame) < 0) return 0;
         if (PutChar('\n') < 0) return 0;
         ++framesWritten;

@@ -2,7 +2,7 @@
 // PPP frames and the PPP frame dump) have in common:
 //  - the UnitReader, the only way a translator sees the bytes of the one
 //    AssembledFrame (unit codes 2 and 3 are skipped, PPP transparency undone);
-//  - FrameFields, the decoded frame-level fields, reset before every frame;
+//  - FrameFields, the decoded frame-level fields, reset by the frame set-up;
 //    a field left at its "none" value prints as spaces of its width;
 //  - the LineBuilder, one fixed line of text, and the fixed-width formatters
 //    that append to it;
@@ -66,7 +66,8 @@ extern FrameFields frameFields;
 // Sets every field to its "none" value.
 void ResetFrameFields();
 
-// Frame set-up shared by the frame decoders: side from the frame's direction
+// Frame set-up shared by the frame decoders, the one reset of FrameFields per
+// frame: every field none, then side from the frame's direction
 // (low seven bits 1 SD, 2 RD), time from its timestamp record, endStatus from
 // its status when `withStatus` is set (the PPP layouts have no FC column), and
 // the UnitReader. Returns false, leaving every field none, when the direction
@@ -139,8 +140,8 @@ void PutData(int limit, ByteSource source = ByteSource::kPlain);
 // ---- The translation run --------------------------------------------------------------
 
 // A listing's per-frame operation: decodes the frame and writes its line (without
-// the line end). Returns 0, or -1 when the write failed. FrameFields has been
-// reset by the run; the operation resets any record of its own.
+// the line end). Returns 0, or -1 when the write failed. Its decoder's
+// SetupFrame resets FrameFields; the operation resets any record of its own.
 using FrameLineOperation = int (*)(const AssembledFrame& frame);
 
 // Writes a whole translated listing: StartConversion, the title line, the

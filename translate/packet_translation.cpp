@@ -3,6 +3,7 @@
 #include <array>
 
 #include "converter/options.h"
+#include "converter/table_checks.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
 
@@ -79,38 +80,26 @@ constexpr MessageRow kMessageRows[] = {
 constexpr int kPacketNameWidth = 4;
 constexpr int kMessageNameWidth = 9;
 
-constexpr bool IsCleanName(std::string_view name, std::size_t width) {
-    return name.size() <= width && (name.empty() || (name.front() != ' ' && name.back() != ' '));
-}
-
-template <typename Row, std::size_t N>
-constexpr bool IsStrictlyAscending(const Row (&rows)[N]) {
-    for (std::size_t i = 1; i < N; ++i) {
-        if (rows[i - 1].type >= rows[i].type) return false;
-    }
-    return true;
-}
-
 constexpr bool X25RowsValid() {
     for (const auto& row : kX25PacketRows) {
         if ((row.type & 3) != 3) return false;
-        if (!IsCleanName(row.sd, kPacketNameWidth) || !IsCleanName(row.rd, kPacketNameWidth)) return false;
+        if (!NameFits(row.sd, kPacketNameWidth) || !NameFits(row.rd, kPacketNameWidth)) return false;
     }
     for (const auto& row : kFlowControlNames) {
-        if (!IsCleanName(row.sd, kPacketNameWidth) || !IsCleanName(row.rd, kPacketNameWidth)) return false;
+        if (!NameFits(row.sd, kPacketNameWidth) || !NameFits(row.rd, kPacketNameWidth)) return false;
     }
     return true;
 }
 
 constexpr bool MessageRowsValid() {
     for (const auto& row : kMessageRows) {
-        if (row.type >= 0x80 || row.name.empty() || !IsCleanName(row.name, kMessageNameWidth)) return false;
+        if (row.type >= 0x80 || row.name.empty() || !NameFits(row.name, kMessageNameWidth)) return false;
     }
     return true;
 }
 
-static_assert(IsStrictlyAscending(kX25PacketRows));
-static_assert(IsStrictlyAscending(kMessageRows));
+static_assert(IsStrictlyAscending(kX25PacketRows, &X25PacketRow::type));
+static_assert(IsStrictlyAscending(kMessageRows, &MessageRow::type));
 static_assert(X25RowsValid());
 static_assert(MessageRowsValid());
 
@@ -131,17 +120,40 @@ constexpr auto kMessageNames = BuildMessageNames();
 
 }  // namespace
 
-std::string_view FlowControlName(int type, int side) { return NameOnLine(kFlowControlNames[(type >> 2) & 3], side); }
 std::string_view X25PacketName(int type, int side) { return NameOnLine(kX25PacketNames[(type >> 2) & 0x3F], side); }
 std::string_view LapdMessageName(int type) { return (type & 0x80) ? std::string_view() : kMessageNames[type & 0x7F]; }
+
+namespace {
+
+// The decoded layer-3 header of the current frame; -1 (or an empty name) is "none".
+struct PacketFields {
+    std::int16_t gfi = -1;             // X.25 first octet: Q (7), D (6), modulo (4-5), group (0-3)
+    std::int16_t channel = -1;         // X.25 logical channel number octet
+    std::int32_t packetType = -1;      // X.25 packet type identifier, or LAPD message type
+    std::string_view packetName;       // empty when the type has no name
+    bool packetExtended = false;       // P(S)/P(R) are modulo 128
+    std::int8_t sendSeq = -1;          // P(S)
+    std::int8_t recvSeq = -1;          // P(R)
+    std::int8_t more = -1;             // M bit
+    std::int8_t qualifier = -1;        // Q bit
+    std::int8_t delivery = -1;         // D bit
+    std::int16_t discriminator = -1;   // LAPD protocol discriminator
+    std::uint8_t callRefLength = 0;    // call reference length in octets (0-15)
+    std::int16_t callRef[2] = {-1, -1};  // the first two call reference octets
+};
 
 PacketFields packetFields;
 
 void ResetPacketFields() { packetFields = PacketFields{}; }
 
-// ---- X.25 packet header ----------------------------------------------------------
+// Blank columns that put the link line's FC mark under the FC heading.
+constexpr int kX25LinkGap = 20;
+constexpr int kLapdLinkGap = 13;
 
-namespace {
+// The name of a flow control packet type on the line `side`, or empty.
+std::string_view FlowControlName(int type, int side) { return NameOnLine(kFlowControlNames[(type >> 2) & 3], side); }
+
+// ---- X.25 packet header ----------------------------------------------------------
 
 // First octet (general format identifier and group number).
 constexpr int kGfiModuloMask = 0x30;  // bits 4-5: 0x10 modulo 8, 0x20 modulo 128
@@ -206,8 +218,7 @@ void DecodeFlowControlPacket(int gfi, int type) {
     }
 }
 
-}  // namespace
-
+// Fill packetFields from the frame's byte reader, stopping at the first missing byte.
 void DecodeX25Header() {
     PacketFields& p = packetFields;
     const int gfi = NextByte();
@@ -233,12 +244,10 @@ void DecodeX25Header() {
 
 // ---- LAPD call-control message header ----------------------------------------------
 
-namespace {
 constexpr int CallRefLengthOf(int octet) { return octet & 0x0F; }
 constexpr int kCallRefShown = 2;  // call reference octets kept; later ones are skipped
 constexpr int CallRefFlag(int octet) { return (octet >> 7) & 1; }
 constexpr int CallRefValue(int octet) { return octet & 0x7F; }
-}  // namespace
 
 void DecodeMessageHeader() {
     PacketFields& p = packetFields;
@@ -262,6 +271,7 @@ void DecodeMessageHeader() {
 
 // ---- Lines -------------------------------------------------------------------------
 
+// P(S)/P(R): three blanks for none; "  d" (modulo 8) or "%3d" (modulo 128).
 void PutPacketSeq(int v) {
     if (v < 0) {
         PutSpaces(3);
@@ -275,6 +285,7 @@ void PutPacketSeq(int v) {
     }
 }
 
+// Each builds its line in the line buffer and writes it; the result of the text write.
 int FormatLinkLine(int gap) {
     if (!StartFrameLine()) return FinishLine();
     PutLiteral("[");
@@ -340,7 +351,6 @@ int FormatMessageLine() {
 
 // ---- Per frame and the listing ---------------------------------------------------------
 
-namespace {
 constexpr std::string_view kUiName = "UI";
 constexpr char kTitle[] = "        ** PACKET CONVERSION **\n";
 constexpr char kLapdHeading[] = "     TM   PD  MESSAGE CRF CR  FC DATA\n";
@@ -349,10 +359,10 @@ constexpr char kX25NarrowHeading[] = "     TM   GN  CN P-TYPE PS  PR M Q D FC\n"
 
 // Frames whose information field carries a packet or message.
 bool CarriesLayer3() { return frameFields.typeName == kInfoName || frameFields.typeName == kUiName; }
+
 }  // namespace
 
 int TranslatePacket(const AssembledFrame& frame) {
-    ResetFrameFields();
     ResetPacketFields();
     DecodeLinkLevel(frame);
     const bool lapd = options.packetKind == kPacketLapd;

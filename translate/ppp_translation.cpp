@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
+#include "converter/table_checks.h"
 #include "translate/line_fields.h"
 
 namespace {
@@ -106,37 +108,17 @@ constexpr std::array<std::string_view, 16> kPppCodes = {
 
 // ---- Compile-time checks of the tables -------------------------------------------
 
-constexpr bool ProtocolsStrictlyAscending() {
-    for (std::size_t i = 1; i < kPppProtocols.size(); ++i) {
-        if (kPppProtocols[i - 1].number >= kPppProtocols[i].number) return false;
-    }
-    return true;
-}
-
-// A name fits its column and has no blank in it (the column pads it).
-constexpr bool NameFits(std::string_view name) {
-    return !name.empty() && name.size() <= static_cast<std::size_t>(kPppNameWidth) &&
-           name.find(' ') == std::string_view::npos;
-}
-
 constexpr bool ProtocolNamesFit() {
     for (const auto& entry : kPppProtocols) {
-        if (!NameFits(entry.name)) return false;
+        if (entry.name.empty() || !NameFits(entry.name, kPppNameWidth)) return false;
     }
     return true;
 }
 
-constexpr bool CodeNamesFit() {
-    if (!kPppCodes[0].empty()) return false;
-    for (std::size_t code = 1; code < kPppCodes.size(); ++code) {
-        if (!NameFits(kPppCodes[code])) return false;
-    }
-    return true;
-}
-
-static_assert(ProtocolsStrictlyAscending(), "the protocol table is searched by halves");
+static_assert(IsStrictlyAscending(kPppProtocols, &PppProtocolName::number), "the protocol table is searched by halves");
 static_assert(ProtocolNamesFit(), "a protocol name must fit the PROTOCOL column");
-static_assert(CodeNamesFit(), "a code name must fit the CODE column");
+static_assert(kPppCodes[0].empty() && EveryNameFits(std::span(kPppCodes).subspan(1), kPppNameWidth),
+              "a code name must fit the CODE column");
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 // and the console dialogue.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -231,12 +233,68 @@ TEST(Program, TheDataFileIsNeverReplacedByTheListing) {
 TEST(Program, LineStateChartNeedsRecordedLineStates) {
     TempDir dir;
     AsyncCapture().Write(dir.File("a.dt"));
+    testing_support::WriteFileBytes(dir.File("out.txt"), "kept\r\n");
     for (const char* second : {"-l", "-f"}) {  // the chart alone, or asked for with a translation
         SCOPED_TRACE(second);
         auto r = RunProgram(VX5CVT_PATH, {"-l", second, dir.File("a.dt"), dir.File("out.txt")});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, kBanner + "Line state not recorded.\n");
+        EXPECT_EQ(testing_support::ReadFileBytes(dir.File("out.txt")), "kept\r\n") << "decided before it is opened";
     }
+}
+
+// Each failure message on standard output has its reason on standard error.
+TEST(Program, FailuresSayWhatAndWhy) {
+    TempDir dir;
+    const std::string good = AsyncCapture().Bytes();
+    testing_support::WriteFileBytes(dir.File("good.dt"), good);
+    testing_support::WriteFileBytes(dir.File("empty.dt"), "");
+    AsyncCapture().Ident("VX-5200  DATA    x").Write(dir.File("ident.dt"));
+    AsyncCapture().Version("00002").Write(dir.File("v2.dt"));
+    AsyncCapture().DataType(2).Write(dir.File("type2.dt"));
+    AsyncCapture().WriteTruncated(dir.File("short.dt"), 1200);
+    const std::string cut = dir.File("cut.dt");
+    AsyncCapture().RecordAreaLength(5000 * 4).Write(cut);
+    const std::string d = dir.Path() + "/";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;  // after the banner
+        std::string err;
+    };
+    const Case cases[] = {
+        {{d + "none.dt"}, 1, "Can't open data file.\n", d + "none.dt: No such file or directory"},
+        {{dir.Path()}, 1, "Can't open data file.\n", dir.Path() + ": is a directory"},
+        {{d + "empty.dt"}, 1, "Can't create mapping object.\n", d + "empty.dt: the file is empty"},
+        {{d + "ident.dt"}, 1, "Unknown data file.\n",
+         d + "ident.dt: not a capture data file (identification text differs)"},
+        {{d + "v2.dt"}, 1, "Unknown data file.\n", d + "v2.dt: format version 2 is not supported"},
+        {{d + "type2.dt"}, 1, "Unsuported data.\n", d + "type2.dt: data type 2 is not supported"},
+        {{d + "short.dt"}, 1, "Data file error.\n",
+         d + "short.dt: the file ends inside its settings block (1200 of 1762 bytes)"},
+        {{d + "good.dt", d + "good.dt"}, 1, "Can't create print data file.\n", d + "good.dt: is the data file itself"},
+        {{d + "good.dt", d + "no/out.txt"}, 1, "Can't create print data file.\n",
+         d + "no/out.txt: No such file or directory"},
+        {{d + "good.dt", "/dev/full"}, 1, "Convert start.\nCan't write print data file.\n",
+         "/dev/full: No space left on device"},
+        // A warning only: the listing of what is there is made as before.
+        {{cut, d + "out.txt"}, 0, "Convert start.\nComplete.\n",
+         cut + ": the record area reaches past the end of the file: listing the 3 whole records present of 5000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        auto r = RunProgram(VX5CVT_PATH, c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.out, kBanner + c.out);
+        EXPECT_EQ(r.err, "vx5cvt: " + c.err + "\n");
+    }
+    // Held by another program: this test takes the lock.
+    const int held = open(dir.File("good.dt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    auto r = RunProgram(VX5CVT_PATH, {dir.File("good.dt")});
+    close(held);
+    EXPECT_EQ(r.out, kBanner + "Can't open data file.\n");
+    EXPECT_EQ(r.err, "vx5cvt: " + dir.File("good.dt") + ": held by another program\n");
 }
 
 TEST(Program, ListingThatCannotBeWrittenIsAFailure) {
@@ -404,7 +462,7 @@ TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
         SCOPED_TRACE(input);
         auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.out, kBanner + prompts);
+        EXPECT_EQ(r.out, kBanner + prompts + (prompts.ends_with('\n') ? "" : "\n"));  // the prompt's line ended
         EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good()) << "no listing is started";
     }
 }
@@ -421,7 +479,7 @@ TEST(Dialogue, LongAnswersAreOneAnswerEach) {
     EXPECT_EQ(longName.out, kBanner + "Data filename ? Data filename ? Can't open data file.\n");
     auto longSave = RunProgram(VX5CVT_PATH, {}, "a.dt\n" + std::string(300, 'z') + "\n", dir.Path());
     EXPECT_EQ(longSave.exitCode, 1);
-    EXPECT_EQ(longSave.out, kBanner + "Data filename ? Save filename ? Save filename ? ");
+    EXPECT_EQ(longSave.out, kBanner + "Data filename ? Save filename ? Save filename ? \n");
     // Numeric answers padded with blanks past 255 characters.
     const std::string input = "a.dt\nout.txt\n1" + blanks + "\n2" + blanks + "9\n1\n1\n1\n";
     auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());

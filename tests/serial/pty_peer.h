@@ -167,12 +167,13 @@ public:
     ChildProgram(const std::string& program, const std::vector<std::string>& args,
                  const std::string& input = "", const std::string& workDir = "") {
         int in = -1;
-        pid_ = testing_support::StartProgram(program, args, workDir, in, out_);
+        pid_ = testing_support::StartProgram(program, args, workDir, in, out_, &err_);
         if (pid_ < 0) {
             ADD_FAILURE() << "cannot start " << program;
             return;
         }
         fcntl(out_, F_SETFL, O_NONBLOCK);
+        fcntl(err_, F_SETFL, O_NONBLOCK);
         // Console answers are short: the pipe takes them whole, unless the
         // program has already ended and closed it (EPIPE).
         if (!input.empty() && write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size()) &&
@@ -187,6 +188,7 @@ public:
             waitpid(pid_, nullptr, 0);
         }
         if (out_ >= 0) close(out_);
+        if (err_ >= 0) close(err_);
     }
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
@@ -224,29 +226,39 @@ public:
         if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
         else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
         result.out = outText_;
+        result.err = errText_;
         return result;
     }
 
     const std::string& OutputSoFar() const { return outText_; }
 
 private:
-    // Reads console output for up to timeoutMs; false once the output has ended.
+    // Reads standard output and error for up to timeoutMs; false once both have ended.
     bool ReadOutput(int timeoutMs) {
-        pollfd p{out_, POLLIN, 0};
-        int n = poll(&p, 1, timeoutMs);
+        if (out_ < 0 && err_ < 0) return false;
+        pollfd p[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};  // an ended one (-1) is left out
+        int n = poll(p, 2, timeoutMs);
         if (n <= 0) return n == 0 || errno == EINTR;
-        char buffer[4096];
-        ssize_t r = read(out_, buffer, sizeof buffer);
-        if (r > 0) {
-            outText_.append(buffer, static_cast<std::size_t>(r));
-            return true;
+        for (int i = 0; i < 2; ++i) {
+            if (p[i].revents == 0) continue;
+            int& fd = i == 0 ? out_ : err_;
+            char buffer[4096];
+            ssize_t r = read(fd, buffer, sizeof buffer);
+            if (r > 0) {
+                (i == 0 ? outText_ : errText_).append(buffer, static_cast<std::size_t>(r));
+            } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
+                close(fd);
+                fd = -1;
+            }
         }
-        return r < 0 && (errno == EAGAIN || errno == EINTR);
+        return out_ >= 0 || err_ >= 0;
     }
 
     pid_t pid_ = -1;
     int out_ = -1;
+    int err_ = -1;
     std::string outText_;
+    std::string errText_;
 };
 
 // Waits until the file holds exactly `bytes`; true if it did in time.

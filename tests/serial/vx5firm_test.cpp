@@ -1,6 +1,8 @@
 // vx5firm end to end: the test plays the analyzer's firmware loader on a
 // pseudo-terminal master, step by step, and checks every byte on the wire
 // and every character on the console.
+#include <signal.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,9 +27,11 @@ const std::string kUsage =
     "   -p : Port select \"COM1\", \"COM2\" or other.\n"
     "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.\n"
     "   -f : Force Start And replace Boot block.\n";
+const std::string kAddedUsage = "   -t<SECONDS> : Give up when the loader is not ready within <SECONDS>.\n";
 const std::string kEnterWait = "Please start VX-5200 Firmware Loader,\n              And press [ENTER] key.\n";
 const std::string kLoadOk = "\rLoad .... OK.                                     \n";
-const std::string kLoadError = "\r                                  Load .... Error.\r";
+// Ended by a line end, so the shell prompt does not overwrite it.
+const std::string kLoadError = "\r                                  Load .... Error.\r\n";
 const std::string kBootQuestion = "Replace Boot block (1:YES, 2:NO) ? ";
 const std::string kAllStepsOk = "Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... OK.\n";
 const std::string kStepLines = "E\r\nErase check\r\nProgram\r\nVerify\r\nEnd\r\n";
@@ -133,6 +137,7 @@ TEST(Vx5firmTest, ErrorDuringTheLoad) {
         auto result = s.Finish();
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, kBanner + kLoadError);
+        EXPECT_EQ(result.err, "vx5firm: the loader answered firmware line 1 with \"" + reply + "\"\n");
         EXPECT_EQ(s.pty.ReceiveAll(50), "") << "nothing is sent after the error";
     }
 }
@@ -199,6 +204,32 @@ TEST(Vx5firmTest, RAfterTheFirstEraseIsNoQuestion) {
     EXPECT_EQ(s.pty.ReceiveAll(50), "") << "no answer may be sent";
 }
 
+TEST(Vx5firmTest, ReadyLimitGivesUpOnASilentLoader) {
+    LoaderSession s("L1\n", {"-f", "-t1"});
+    ASSERT_EQ(s.pty.Receive(1), "\r");
+    s.pty.Send("VX-5200 Loader\r\n");  // and never "Ready."
+    auto result = s.Finish();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, kBanner);  // the message is on standard error
+    EXPECT_EQ(result.err, "vx5firm: no \"Ready.\" from the loader within 1 s\n");
+    EXPECT_EQ(s.pty.ReceiveAll(50), "") << "no image line is sent";
+}
+
+TEST(Vx5firmTest, EndingSignalEndsTheProgressLine) {
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        LoaderSession s("L1\nL2\n", {"-f"});
+        s.Handshake();
+        ASSERT_EQ(s.pty.ReceiveUntil("\r\n"), "L1\r\n");
+        s.pty.Send("3/10\r");
+        ASSERT_TRUE(s.program->WaitForOutput(Bar(15)));
+        s.program->Signal(signalNumber);
+        auto result = s.Finish();
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, kBanner + Bar(15) + "\n");
+    }
+}
+
 TEST(Vx5firmTest, EndOfInputAtTheEnterWaitEndsBeforeThePortIsOpened) {
     LoaderSession s("L1\n", {}, "");
     auto result = s.Finish();
@@ -247,13 +278,14 @@ TEST(Vx5firmTest, HangUpInTheStepPhaseIsAReadError) {
 TEST(Vx5firmCommandLineTest, IllegalArgumentsPrintTheUsageLines) {
     const std::vector<std::vector<std::string>> cases = {
         {"-fx"}, {"-F"}, {"-s4800"}, {"-s"}, {"-x"}, {"-"}, {"one.fw", "two.fw"},
-        {"-p" + std::string(260, 'p')}, {std::string(264, 'f')},
+        {"-p" + std::string(260, 'p')}, {std::string(264, 'f')}, {"-t0"}, {"-t"}, {"-t-1"}, {"-T5"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());
         auto result = RunProgram(VX5FIRM_PATH, args);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, kBanner + kUsage);
+        EXPECT_EQ(result.err, kAddedUsage);
     }
 }
 
@@ -265,9 +297,11 @@ TEST(Vx5firmCommandLineTest, MissingImageIsReportedBeforeAnyQuestion) {
     auto named = RunProgram(VX5FIRM_PATH, {"-f", dir.File("none.fw")});
     EXPECT_EQ(named.exitCode, 1);
     EXPECT_EQ(named.out, kBanner + "Can't open Firmware file.\n");
+    EXPECT_EQ(named.err, "vx5firm: " + dir.File("none.fw") + ": No such file or directory\n");
     auto folder = RunProgram(VX5FIRM_PATH, {"-f", dir.Path()});
     EXPECT_EQ(folder.exitCode, 1);
     EXPECT_EQ(folder.out, kBanner + "Can't open Firmware file.\n");
+    EXPECT_EQ(folder.err, "vx5firm: " + dir.Path() + ": is a directory\n");
     // An empty name is a name: the default image beside it is not taken instead.
     WriteFileBytes(dir.File("VX5200.FW"), "L1\n");
     auto empty = RunProgram(VX5FIRM_PATH, {"-f", ""}, "", dir.Path());

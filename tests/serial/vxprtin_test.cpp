@@ -30,6 +30,9 @@ const std::string kUsage =
     "Usage : vxprtin [-p<PORT>] [-s<SPEED>] [<FILENAME>]\n"
     "   -p : Port select \"COM1\", \"COM2\" or other.\n"
     "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.\n";
+const std::string kAddedUsage =  // on standard error
+    "   -a : Append to an existing file instead of replacing it.\n"
+    "   -e<SECONDS> : End the reception after <SECONDS> without data.\n";
 
 // The count display overwrites itself once a second; which displays appear
 // depends on the clock, so those overwritten by a later one are dropped.
@@ -108,7 +111,7 @@ TEST(VxprtinTest, IllegalArgumentsPrintTheUsageLines) {
     const std::vector<std::vector<std::string>> cases = {
         {"-s9600x"}, {"-s"}, {"-s4800"}, {"-s9600 "}, {"-x"}, {"-"}, {"-S9600"}, {"-P/dev/null"},
         {"first.txt", "second.txt"}, {"-p" + std::string(260, 'p')}, {std::string(264, 'f')},
-        {"-s9600", "-s1", "-pCOM3"},
+        {"-s9600", "-s1", "-pCOM3"}, {"-e0"}, {"-e"}, {"-e 5"}, {"-e5x"}, {"-a1"}, {"-A"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());
@@ -116,6 +119,7 @@ TEST(VxprtinTest, IllegalArgumentsPrintTheUsageLines) {
         auto result = RunProgram(VXPRTIN_PATH, args, "", dir.Path());
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, kBanner + kUsage);
+        EXPECT_EQ(result.err, kAddedUsage);
         EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no file may be created";
     }
 }
@@ -153,23 +157,35 @@ TEST(VxprtinTest, OutputFileThatCannotBeCreated) {
     auto result = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("missing/out.txt")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, kBanner + "Can't create print data file.\n");
+    EXPECT_EQ(result.err, "vxprtin: " + dir.File("missing/out.txt") + ": No such file or directory\n");
 }
 
-TEST(VxprtinTest, PortThatCannotBeOpened) {
+TEST(VxprtinTest, PortThatCannotBeOpenedSaysWhy) {
     TempDir dir;
-    auto missing = RunProgram(VXPRTIN_PATH, {"-p" + dir.File("ttyNone"), dir.File("out.txt")});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.out, kBanner + "COM port open error.\n");
-
+    testing_support::WriteFileBytes(dir.File("plain"), "x");
     // A port that this test holds cannot be taken by the program.
     PtyPair pty;
     std::snprintf(comPortName, sizeof comPortName, "%s", pty.SlavePath().c_str());
     ASSERT_EQ(ComOpen(), 1);
-    auto held = RunProgram(VXPRTIN_PATH, {"-p" + pty.SlavePath(), dir.File("out.txt")});
+    const struct {
+        std::string port;
+        std::string reason;
+    } cases[] = {
+        {dir.File("ttyNone"), dir.File("ttyNone") + ": No such file or directory"},
+        {"COM99", "COM99 (/dev/ttyS98): No such file or directory"},
+        {dir.File("plain"), dir.File("plain") + ": not a serial device"},
+        {"/dev/null", "/dev/null: not a serial device"},
+        {pty.SlavePath(), pty.SlavePath() + ": held by another program"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.port);
+        auto result = RunProgram(VXPRTIN_PATH, {"-p" + c.port, dir.File("out.txt")});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, kBanner + "COM port open error.\n");
+        EXPECT_EQ(result.err, "vxprtin: " + c.reason + "\n");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt")));
+    }
     ComClose();
-    EXPECT_EQ(held.exitCode, 1);
-    EXPECT_EQ(held.out, kBanner + "COM port open error.\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt")));
 }
 
 TEST(VxprtinTest, HangUpMidReceptionKeepsTheLines) {
@@ -181,6 +197,7 @@ TEST(VxprtinTest, HangUpMidReceptionKeepsTheLines) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.starts_with(kBanner + "Please start print out.\n")) << result.out;
     EXPECT_TRUE(result.out.ends_with("\nCOM port read error.\n")) << result.out;
+    EXPECT_EQ(result.err, "vxprtin: " + s.pty.SlavePath() + ": the device was disconnected\n");
     EXPECT_EQ(s.Stored(), "one\r\ntwo\r\n");
 }
 
@@ -212,6 +229,34 @@ TEST(VxprtinTest, FileWriteErrorEndsTheReception) {
     EXPECT_TRUE(result.out.starts_with(kBanner + "Please start print out.\n")) << result.out;
     EXPECT_TRUE(result.out.ends_with("\nFile write error.\n")) << result.out;
     EXPECT_EQ(result.out.find("Complete."), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "vxprtin: /dev/full: No space left on device\n");
+}
+
+TEST(VxprtinTest, AppendOptionKeepsTheFileBeforeTheNewLines) {
+    PtyPair pty;
+    TempDir dir;
+    testing_support::WriteFileBytes(dir.File("out.txt"), "old\r\n");
+    pty.Send("new\r\n\x1A");
+    auto result = RunProgram(VXPRTIN_PATH, {"-a", "-p" + pty.SlavePath(), dir.File("out.txt")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(DropOverwrittenCounts(result.out), Finished(1));
+    EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "old\r\nnew\r\n");
+}
+
+TEST(VxprtinTest, QuietLimitEndsAPrintOutWithoutEndOfText) {
+    for (const std::string& sent : {std::string("one\r\n"), std::string("one\r\npart")}) {
+        SCOPED_TRACE(sent);
+        PtyPair pty;
+        TempDir dir;
+        pty.Send(sent);
+        ChildProgram program(VXPRTIN_PATH, {"-e1", "-p" + pty.SlavePath(), dir.File("out.txt")});
+        auto result = program.Finish();
+        const bool cut = sent.ends_with("part");
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(DropOverwrittenCounts(result.out), Finished(cut ? 2 : 1));
+        EXPECT_EQ(result.err, "vxprtin: no data for 1 s: the reception ends as at 0x1A\n");
+        EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), cut ? "one\r\npart" : "one\r\n");
+    }
 }
 
 TEST(VxprtinTest, CountIsShownWhenASecondHasPassed) {

@@ -9,13 +9,15 @@ namespace testing_support {
 struct ProgramResult {
     int exitCode = -1;      // exit status, or 128 + signal
     std::string out;        // standard output
+    std::string err;        // standard error
 };
 
 // Starts `program` with `args` in `workDir` (empty: the current folder), its
-// standard input on the pipe end returned in `inFd` and its standard output and
-// error on `outFd`. Returns the child's process id, or -1 when it cannot start.
+// standard input on the pipe end returned in `inFd`, its standard output on
+// `outFd` and its standard error on `*errFd` (on `outFd` too when errFd is
+// null). Returns the child's process id, or -1 when it cannot start.
 int StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-                 int& inFd, int& outFd);
+                 int& inFd, int& outFd, int* errFd = nullptr);
 
 // Runs `program` with `args` in `workDir` (empty: the current folder), feeding
 // `input` on standard input (then end of input).
