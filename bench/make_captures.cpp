@@ -5,6 +5,10 @@
 //             call-control messages, both directions, 500,000 frames
 //   ppp.dt    PPP frames with frame timestamps (LCP, IPCP, IP), both directions,
 //             500,000 frames
+//   rdrun.dt  HDLC: 20,000 RD frames, then one SD frame (-d1 -f2 lists the SD
+//             frame only; stepping over each RD frame must not walk to it anew)
+//   lsonce.dt ASYNC: one line-state change, then 200,000 data records (the -l
+//             chart asks the line state at every block; must not walk back each time)
 // Usage: make_captures <folder>
 #include <cstdio>
 #include <string>
@@ -16,6 +20,8 @@ namespace {
 
 constexpr std::size_t kDumpRecords = 299997u * 28u;
 constexpr int kFrames = 500000;
+constexpr int kOtherLineFrames = 20000;
+constexpr int kRecordsAfterChange = 200000;
 
 void MakeAsync(const std::string& path) {
     capture::CaptureBuilder b;
@@ -82,6 +88,22 @@ void MakePpp(const std::string& path) {
     b.Write(path);
 }
 
+void MakeRdRun(const std::string& path) {
+    capture::CaptureBuilder b;
+    b.Mode(2).SendSpeed(640000).ReceiveSpeed(640000).CharBits(3).Check(1);
+    for (int i = 0; i < kOtherLineFrames; ++i) b.RdFrame({0x01, static_cast<std::uint8_t>(0x01 | ((i & 7) << 5))});
+    b.SdFrame({0x03, 0x00, 'S', 'D'});
+    b.Write(path);
+}
+
+void MakeLineStateOnce(const std::string& path) {
+    capture::CaptureBuilder b;
+    b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).Code(0).LineStateRecorded(true);
+    b.LineState(0x00, 0x1B);
+    for (int i = 0; i < kRecordsAfterChange; ++i) (i & 1) != 0 ? b.Rd('B') : b.Sd('A');
+    b.Write(path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,5 +115,7 @@ int main(int argc, char** argv) {
     MakeAsync(folder + "/async.dt");
     MakeHdlc(folder + "/hdlc.dt");
     MakePpp(folder + "/ppp.dt");
+    MakeRdRun(folder + "/rdrun.dt");
+    MakeLineStateOnce(folder + "/lsonce.dt");
     return 0;
 }

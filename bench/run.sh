@@ -8,11 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 command -v xxd >/dev/null || { apt-get update -qq && apt-get install -y -qq xxd; }
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DVX_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target vx5cvt vx5pcap make_bench_captures >/dev/null
 data=bench/data
 mkdir -p "$data"
-[ -f "$data/ppp.dt" ] || build-bench/make_bench_captures "$data"
+[ -f "$data/lsonce.dt" ] || build-bench/make_bench_captures "$data"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
@@ -56,6 +56,9 @@ row "X.25 packets"                  $data/hdlc.dt  measure $v -f20 $data/hdlc.dt
 row "LAPD messages"                 $data/hdlc.dt  measure $v -f41 $data/hdlc.dt "$out/listing"
 row "PPP translation"               $data/ppp.dt   measure $v $data/ppp.dt "$out/listing" -f
 row "PPP frame dump"                $data/ppp.dt   measure_dialogue $data/ppp.dt
+# Cases that turn quadratic when a walk starts over at every step:
+row "SD frames among 20,000 RD frames" $data/rdrun.dt measure $v -d1 -f2 $data/rdrun.dt "$out/listing"
+row "line-state chart after 1 change"  $data/lsonce.dt measure $v -l $data/lsonce.dt "$out/listing"
 
 # The export, tshark on what it wrote (the fields the translated listing
 # shows), and vx5cvt's listing of the same frames.

@@ -4,7 +4,7 @@
 #   bench/serial.sh [VXPRTIN]     (default: a release build in build-bench/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DVX_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-bench -j2 --target vxprtin pty_sender >/dev/null
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "decode/record_stream.h"
+#include "converter/record_window.h"
 
 inline constexpr char kIdentText[] = "VX-5200  DATA     ";  // 18 characters
 inline constexpr std::size_t kIdentLength = 18;

@@ -13,26 +13,16 @@ const RecordWindow& Window() { return captureSettings.window; }
 // once per block. So the last search is remembered: the first line-state record at or
 // after the position it began from, or, when there is none, the state behind
 // that position. A question from a position up to that record (or from any
-// later position, when none lies ahead) has the same answer.
+// later position, when none lies ahead) has the same answer. What is remembered
+// holds for the window it was found in only; a window set up anew starts afresh.
 struct LineStateSearch {
-    bool valid = false;
+    std::uint32_t windowSetup = 0;  // the window searched (RecordWindow::setup); 0: none
     RecordPos from = nullptr;   // where the search began
     RecordPos ahead = nullptr;  // the first line-state record at or after `from`; null: none
     std::uint8_t behind = 0;    // with none ahead: the state after the last change before `from`
 };
 LineStateSearch lastLineStateSearch;
 }  // namespace
-
-void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t length) {
-    // A trailing partial record is left out: only whole records are walked.
-    const std::uint32_t wholeLength = length - length % kRecordSize;
-    window.areaStart = start;
-    window.areaEnd = start + wholeLength;
-    window.windowFirst = start;
-    window.windowEnd = start;
-    window.home = CaptureCursor{start, 0, false};
-    lastLineStateSearch = LineStateSearch{};
-}
 
 bool RecordAreaEmpty() { return Window().areaStart == Window().areaEnd; }
 
@@ -148,7 +138,7 @@ std::uint8_t InitialLineState() {
     const RecordWindow& win = Window();
     const RecordPos from = workingCursor.position;
     LineStateSearch& last = lastLineStateSearch;
-    if (last.valid && from >= last.from) {
+    if (last.windowSetup != 0 && last.windowSetup == win.setup && from >= last.from) {
         if (last.ahead == nullptr) return last.behind;
         if (from <= last.ahead) return StateBefore(RecordAt(last.ahead));
     }
@@ -156,7 +146,7 @@ std::uint8_t InitialLineState() {
     RecordPos pos = from;
     do {
         if (IsLineStateRecord(RecordAt(pos))) {
-            last = LineStateSearch{true, from, pos, 0};
+            last = LineStateSearch{win.setup, from, pos, 0};
             return StateBefore(RecordAt(pos));
         }
         pos = StepForward(pos);
@@ -172,6 +162,6 @@ std::uint8_t InitialLineState() {
             break;
         }
     }
-    last = LineStateSearch{true, from, nullptr, state};
+    last = LineStateSearch{win.setup, from, nullptr, state};
     return state;
 }

@@ -13,11 +13,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "converter/record_window.h"
+
 using CaptureRecord = std::uint32_t;
 using DataUnit = std::uint16_t;
-using RecordPos = const std::uint8_t*;  // a record's first byte in the mapping
-
-inline constexpr int kRecordSize = 4;
 
 // ---- Record words ----------------------------------------------------------
 
@@ -68,27 +67,9 @@ inline constexpr std::uint8_t UnitCode(DataUnit u) { return static_cast<std::uin
 inline constexpr std::uint8_t UnitFlags(DataUnit u) { return static_cast<std::uint8_t>((u >> 4) & 0x0F); }
 inline constexpr std::uint8_t DataByte(DataUnit u) { return static_cast<std::uint8_t>(u >> 8); }
 
-// ---- Cursor and window ------------------------------------------------------------
-
-struct CaptureCursor {
-    RecordPos position = nullptr;
-    std::uint8_t quarter = 0;          // next display unit of an idle/timestamp record
-    bool secondDirection = false;      // see AdvanceToNextFrame
-};
-
-struct RecordWindow {
-    RecordPos areaStart = nullptr;
-    RecordPos areaEnd = nullptr;       // one past the last whole record
-    RecordPos windowFirst = nullptr;
-    RecordPos windowEnd = nullptr;
-    CaptureCursor home;
-};
+// ---- Cursor and window (converter/record_window.h) -------------------------------
 
 extern CaptureCursor workingCursor;
-
-// Sets up the window over a record area of `length` bytes at `start`
-// (only whole records are used).
-void SetupRecordWindow(RecordWindow& window, RecordPos start, std::uint32_t length);
 
 // The record word at a position (unaligned little-endian read).
 inline CaptureRecord RecordAt(RecordPos pos) {

@@ -1,3 +1,7 @@
 #include "pcap/pcap_program.h"
+#include "startup/standard_streams.h"
 
-int main(int argc, char** argv) { return PcapMain(argc, argv); }
+int main(int argc, char** argv) {
+    OpenClosedStandardStreams();
+    return PcapMain(argc, argv);
+}

@@ -1,5 +1,9 @@
 #include <cstdlib>
 
 #include "printin/receiver.h"
+#include "startup/standard_streams.h"
 
-int main(int argc, char** argv) { std::exit(ReceiverMain(argc, argv)); }
+int main(int argc, char** argv) {
+    OpenClosedStandardStreams();
+    std::exit(ReceiverMain(argc, argv));
+}

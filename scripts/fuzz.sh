@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 ./scripts/install-deps.sh --fuzz
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link -g -O1"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVX_FUZZ=ON -DVX_BUILD_TESTS=OFF \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVX_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target capture_fuzzer
 corpus=build-fuzz/corpus
