@@ -44,8 +44,8 @@ constexpr std::string_view kAddedOptionLines[] = {
 };
 
 struct FlashStep {
-    char letter;           // starts the loader's line for this step
-    std::string_view text; // printed when the letter comes
+    char letter;            // starts the loader's line for this step
+    std::string_view text;  // printed when the letter comes
 };
 
 constexpr FlashStep kFlashSteps[] = {
@@ -69,8 +69,8 @@ char firmwareLine[kLineSize];
 char reply[kLineSize];
 int replyLength = 0;
 int doneCount = 0;
-int total = 0;               // from the last report that carried one
-long long barLength = -1;    // ">" characters last drawn; -1 before the first drawing
+int total = 0;                              // from the last report that carried one
+long long barLength = -1;                   // ">" characters last drawn; -1 before the first drawing
 char barText[1 + kBarDrawMax + kBarWidth];  // CR, the ">"s, the "."s
 
 int ClampToInt(long value) {

@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr int kFileNameSize = 264;      // 263 characters and the terminator
-constexpr int kReceivedLineSize = 1024; // 1023 characters and the terminator
+constexpr int kFileNameSize = 264;       // 263 characters and the terminator
+constexpr int kReceivedLineSize = 1024;  // 1023 characters and the terminator
 constexpr char kDefaultFileName[] = "VXPRTIN.TXT";
 constexpr double kDisplayInterval = 1.0;  // seconds between line-count displays
 
