@@ -8,6 +8,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -238,4 +239,15 @@ ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool
         case 's': return ParseComSpeed(arg + 2, &comSpeed) ? ArgumentUse::taken : ArgumentUse::illegal;
         default: return ArgumentUse::otherOption;
     }
+}
+
+int ParseToolArguments(int argc, char** argv, char* fileName, std::size_t size, const char* defaultName,
+                       bool (*ownOption)(const char* arg)) {
+    bool haveFileName = false;
+    for (int i = 1; i < argc; ++i) {
+        const ArgumentUse use = TakeArgument(argv[i], fileName, size, &haveFileName);
+        if (use == ArgumentUse::illegal || (use == ArgumentUse::otherOption && !ownOption(argv[i]))) return 0;
+    }
+    if (!haveFileName) std::snprintf(fileName, size, "%s", defaultName);
+    return 1;
 }
