@@ -26,8 +26,17 @@ constexpr int kRecordsAfterChange = 200000;
 void MakeAsync(const std::string& path) {
     capture::CaptureBuilder b;
     b.Mode(0).SendSpeed(96000).ReceiveSpeed(96000).CharBits(3).Code(0).LineStateRecorded(true);
-    const std::string sd = "\x01" "HDR" "\x02" "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789" "\x03" "L";
-    const std::string rd = "\x06\x10" "0" "\x04";
+    const std::string sd =
+        "\x01"
+        "HDR"
+        "\x02"
+        "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789"
+        "\x03"
+        "L";
+    const std::string rd =
+        "\x06\x10"
+        "0"
+        "\x04";
     std::size_t n = 0;
     std::uint8_t tick = 0;
     std::uint8_t lines = 0x1B;
@@ -53,7 +62,8 @@ void MakeHdlc(const std::string& path) {
         b.Timestamp(0x01, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i), (i & 1) != 0);
         switch (i % 4) {
             case 0:  // LAPB I frame with an X.25 data packet
-                b.SdFrame({0x01, ns, 0x10, 0x01, static_cast<std::uint8_t>(ns << 4), 'D', 'A', 'T', 'A', '1', '2', '3'});
+                b.SdFrame(
+                    {0x01, ns, 0x10, 0x01, static_cast<std::uint8_t>(ns << 4), 'D', 'A', 'T', 'A', '1', '2', '3'});
                 break;
             case 1:  // LAPB RR
                 b.RdFrame({0x01, static_cast<std::uint8_t>(0x01 | (ns << 4))});
@@ -75,8 +85,8 @@ void MakePpp(const std::string& path) {
     const std::vector<std::vector<std::uint8_t>> frames = {
         {0xFF, 0x03, 0xC0, 0x21, 0x01, 0x01, 0x00, 0x0A, 0x05, 0x06, 0x12, 0x34, 0x56, 0x78},
         {0xFF, 0x7D, 0x23, 0x80, 0x21, 0x02, 0x01, 0x00, 0x0A, 0x03, 0x06, 0xC0, 0xA8, 0x00, 0x01},
-        {0xFF, 0x03, 0x00, 0x21, 0x45, 0x00, 0x00, 0x54, 0x12, 0x34, 0x40, 0x00, 0x40, 0x01, 0x7D, 0x5E,
-         0xC0, 0xA8, 0x00, 0x01, 0xC0, 0xA8, 0x00, 0x02},
+        {0xFF, 0x03, 0x00, 0x21, 0x45, 0x00, 0x00, 0x54, 0x12, 0x34, 0x40, 0x00,
+         0x40, 0x01, 0x7D, 0x5E, 0xC0, 0xA8, 0x00, 0x01, 0xC0, 0xA8, 0x00, 0x02},
     };
     for (int i = 0; i < kFrames; ++i) {
         const bool rd = (i & 1) != 0;

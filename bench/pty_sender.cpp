@@ -85,8 +85,8 @@ int main(int argc, char** argv) {
     const std::string stored((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     std::printf("lines %ld, bytes %zu\n", lines, sent.size());
     std::printf("receiver CPU %.2f s (user %.2f, system %.2f), wall %.2f s, %.0f kB/s\n",
-                Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_utime),
-                Seconds(usage.ru_stime), wall, static_cast<double>(sent.size()) / 1000.0 / wall);
+                Seconds(usage.ru_utime) + Seconds(usage.ru_stime), Seconds(usage.ru_utime), Seconds(usage.ru_stime),
+                wall, static_cast<double>(sent.size()) / 1000.0 / wall);
     std::printf("exit status %d, file %s\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1,
                 stored == sent ? "byte for byte what was sent" : "DIFFERS from what was sent");
     close(slaveFd);

@@ -73,14 +73,14 @@ extern CaptureSettings captureSettings;
 // Why the data file could not be opened, mapped or validated.
 enum class DataFileFailure {
     none,
-    openRefused,         // open failed (error holds why)
-    heldByAnother,       // another program holds the lock
+    openRefused,    // open failed (error holds why)
+    heldByAnother,  // another program holds the lock
     isDirectory,
-    notRegularFile,      // a pipe, device or socket
+    notRegularFile,  // a pipe, device or socket
     statFailed,
-    empty,               // nothing to map
+    empty,  // nothing to map
     mapFailed,
-    identDiffers,        // no identification text (also a file shorter than it)
+    identDiffers,  // no identification text (also a file shorter than it)
     versionUnsupported,
     dataTypeUnsupported,
 };
@@ -117,7 +117,7 @@ public:
 
 private:
     int fd_ = -1;
-    bool mapped_ = false;      // stands for the mapping object
+    bool mapped_ = false;  // stands for the mapping object
     const std::uint8_t* view_ = nullptr;
     std::size_t size_ = 0;
     std::int32_t version_ = -1;

@@ -14,8 +14,8 @@ namespace {
 
 // Name tables indexed by the settings fields. No name is longer than six
 // characters, the width of every field in the box.
-constexpr std::array<std::string_view, 11> kCodeNames = {
-    "ASCII", "EBCDIC", "EBCDIK", "JIS 7", "JIS 8", "HEX", "EBCD", "TRANSC", "IPARS", "BAUDOT", "(HEX)"};
+constexpr std::array<std::string_view, 11> kCodeNames = {"ASCII", "EBCDIC", "EBCDIK", "JIS 7",  "JIS 8", "HEX",
+                                                         "EBCD",  "TRANSC", "IPARS",  "BAUDOT", "(HEX)"};
 constexpr std::array<std::string_view, 4> kCharBitNames = {"5", "6", "7", "8"};
 constexpr std::array<std::string_view, 6> kParityNames = {"NONE", "ODD", "EVEN", "MARK", "SPACE", "MP"};
 constexpr std::array<std::string_view, 2> kStopBitNames = {"1", "2"};

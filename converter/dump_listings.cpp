@@ -82,8 +82,8 @@ int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : opti
 
 // The rows a block shows, in order.
 struct DumpRow {
-    bool rd;    // RD unit (else SD)
-    bool hex;   // hexadecimal row (else character row)
+    bool rd;   // RD unit (else SD)
+    bool hex;  // hexadecimal row (else character row)
 };
 
 int ShownRows(DumpRow (&rows)[4]) {
@@ -142,7 +142,7 @@ int DumpBlockColumns(int listingColumns) {
 }
 
 struct BlockGeometry {
-    int columns;          // columns per block
+    int columns;               // columns per block
     std::int32_t dumpBlocks;   // block limit of the normal and translate-format dumps
     std::int32_t chartBlocks;  // block limit of the line-state chart
 };
@@ -152,12 +152,9 @@ BlockGeometry Geometry() {
     const std::int32_t budget = options.lineBudget;
     const int columns = DumpBlockColumns(options.columns);
     switch (columns) {
-    case 14:
-        return {columns, 6 * budget, 2 * budget};
-    case 28:
-        return {columns, 3 * budget, budget};
-    default:
-        return {columns, (3 * budget + 1) / 2, (budget + 1) / 2};
+        case 14: return {columns, 6 * budget, 2 * budget};
+        case 28: return {columns, 3 * budget, budget};
+        default: return {columns, (3 * budget + 1) / 2, (budget + 1) / 2};
     }
 }
 
@@ -176,15 +173,9 @@ int RunDump(DumpKind kind) {
     for (std::int32_t blocks = 0; blocks < limit; ++blocks) {
         bool end = false;
         switch (kind) {
-        case DumpKind::kNormal:
-            end = FillDumpColumns(blockColumns);
-            break;
-        case DumpKind::kLineState:
-            end = FillLineStateColumns(blockColumns);
-            break;
-        case DumpKind::kTranslate:
-            end = FillConvertedColumns(blockColumns);
-            break;
+            case DumpKind::kNormal: end = FillDumpColumns(blockColumns); break;
+            case DumpKind::kLineState: end = FillLineStateColumns(blockColumns); break;
+            case DumpKind::kTranslate: end = FillConvertedColumns(blockColumns); break;
         }
         // A failed write ends the listing here rather than leaving a gap in it.
         if (WriteDumpBlock() < 0) break;
@@ -226,32 +217,31 @@ int WriteMarkerCell(std::uint32_t unitWord) {
     // a marker cell is written four times per idle or timestamp record.
     char text[kMarkerTextSize];
     switch (unitWord & 3) {
-    case kMarkerIdle: {
-        // "[ %04u ]", or "[ OVER ]" above 9999
-        const std::uint32_t count = IdleCount(unitWord);
-        std::memcpy(text, "[ OVER ]", kMarkerTextSize);
-        if (count <= kIdleCountShown) {
-            text[2] = static_cast<char>('0' + count / 1000);
-            text[3] = static_cast<char>('0' + count / 100 % 10);
-            text[4] = static_cast<char>('0' + count / 10 % 10);
-            text[5] = static_cast<char>('0' + count % 10);
+        case kMarkerIdle: {
+            // "[ %04u ]", or "[ OVER ]" above 9999
+            const std::uint32_t count = IdleCount(unitWord);
+            std::memcpy(text, "[ OVER ]", kMarkerTextSize);
+            if (count <= kIdleCountShown) {
+                text[2] = static_cast<char>('0' + count / 1000);
+                text[3] = static_cast<char>('0' + count / 100 % 10);
+                text[4] = static_cast<char>('0' + count / 10 % 10);
+                text[5] = static_cast<char>('0' + count % 10);
+            }
+            break;
         }
-        break;
-    }
-    case kMarkerTimestamp: {
-        // "[%02X%02X%02X]"
-        const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
-        text[0] = '[';
-        for (int i = 0; i < 3; ++i) {
-            text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
-            text[2 + 2 * i] = HexDigit(bytes[i]);
+        case kMarkerTimestamp: {
+            // "[%02X%02X%02X]"
+            const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
+            text[0] = '[';
+            for (int i = 0; i < 3; ++i) {
+                text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
+                text[2 + 2 * i] = HexDigit(bytes[i]);
+            }
+            text[7] = ']';
+            text[8] = '\0';
+            break;
         }
-        text[7] = ']';
-        text[8] = '\0';
-        break;
-    }
-    default:
-        return PutCell(kBlankCell);
+        default: return PutCell(kBlankCell);
     }
     const std::uint32_t q = Quarter(unitWord);
     return PutCell(std::string_view(text + 2 * q, 2));

@@ -11,11 +11,11 @@
 
 struct ListingState {
     std::FILE* destination = nullptr;
-    bool crlf = false;          // write CR before each LF (listing file)
+    bool crlf = false;  // write CR before each LF (listing file)
     bool ownsDestination = false;
-    int lineCount = 0;          // lines completed on the current page
-    int pageTextLines = 1 << 30; // linesPerPage - 6 with paging on; set by StartConversion
-    int writeError = 0;         // errno of the first failed write, flush or close
+    int lineCount = 0;            // lines completed on the current page
+    int pageTextLines = 1 << 30;  // linesPerPage - 6 with paging on; set by StartConversion
+    int writeError = 0;           // errno of the first failed write, flush or close
 };
 
 extern ListingState listing;

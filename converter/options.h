@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-inline constexpr int kFileNameMax = 260;          // characters of a file name
-inline constexpr int kLineStateMax = 8;            // interface lines in the chart
-inline constexpr std::uint8_t kNoLineState = 0xFF; // ends the lineStates list
+inline constexpr int kFileNameMax = 260;            // characters of a file name
+inline constexpr int kLineStateMax = 8;             // interface lines in the chart
+inline constexpr std::uint8_t kNoLineState = 0xFF;  // ends the lineStates list
 
 // The listing's line budget: the block and frame limits of every listing scale with it.
 inline constexpr std::int32_t kLineBudget = 99999;

@@ -350,7 +350,8 @@ int RunDialogue() {
     long answer = 0;
     PrintFormat format = PrintFormat::kNormal;
     if (lineStatesRecorded) {
-        if (AskNumber("Print format (1:Normal, 2:Line state, 3:Translate) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
+        if (AskNumber("Print format (1:Normal, 2:Line state, 3:Translate) ? ", 1, 3, answer) != Ask::kAnswered)
+            return 0;
         format = answer == 1 ? PrintFormat::kNormal : answer == 2 ? PrintFormat::kLineState : PrintFormat::kTranslate;
     } else {
         if (AskNumber("Print format (1:Normal, 2:Translate) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
@@ -440,9 +441,7 @@ int RunChosenDriver() {
             if (options.frameFormat == 6) RunPppDump();
             else RunPppTranslation();
             return 0;
-        default:
-            RunTranslateDump();
-            return 0;
+        default: RunTranslateDump(); return 0;
     }
 }
 

@@ -12,13 +12,13 @@ inline constexpr int kRecordSize = 4;
 
 struct CaptureCursor {
     RecordPos position = nullptr;
-    std::uint8_t quarter = 0;          // next display unit of an idle/timestamp record
-    bool secondDirection = false;      // see AdvanceToNextFrame
+    std::uint8_t quarter = 0;      // next display unit of an idle/timestamp record
+    bool secondDirection = false;  // see AdvanceToNextFrame
 };
 
 struct RecordWindow {
     RecordPos areaStart = nullptr;
-    RecordPos areaEnd = nullptr;       // one past the last whole record
+    RecordPos areaEnd = nullptr;  // one past the last whole record
     RecordPos windowFirst = nullptr;
     RecordPos windowEnd = nullptr;
     CaptureCursor home;

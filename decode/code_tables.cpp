@@ -21,19 +21,15 @@ using Entry = std::array<char, 2>;
 enum class RunKind : std::uint8_t { kChars, kNames, kKana };
 
 struct Run {
-    std::uint8_t first;      // byte value of the run's first entry
+    std::uint8_t first;  // byte value of the run's first entry
     RunKind kind;
     std::string_view text;   // kChars: one character per byte; kNames: names separated by one blank
     std::uint8_t kanaFirst;  // kKana: the katakana byte shown for `first`
     std::uint8_t kanaLast;   // kKana: the katakana byte shown for the run's last byte
 };
 
-constexpr Run Chars(std::uint8_t first, std::string_view chars) {
-    return {first, RunKind::kChars, chars, 0, 0};
-}
-constexpr Run Names(std::uint8_t first, std::string_view names) {
-    return {first, RunKind::kNames, names, 0, 0};
-}
+constexpr Run Chars(std::uint8_t first, std::string_view chars) { return {first, RunKind::kChars, chars, 0, 0}; }
+constexpr Run Names(std::uint8_t first, std::string_view names) { return {first, RunKind::kNames, names, 0, 0}; }
 constexpr Run Kana(std::uint8_t first, std::uint8_t kanaFirst, std::uint8_t kanaLast) {
     return {first, RunKind::kKana, {}, kanaFirst, kanaLast};
 }
@@ -71,8 +67,7 @@ constexpr bool RunTextValid(const Run& run) {
             }
             return true;
         case RunKind::kKana:
-            return run.kanaFirst >= kKanaLow && run.kanaLast <= kKanaHigh &&
-                   run.kanaFirst <= run.kanaLast;
+            return run.kanaFirst >= kKanaLow && run.kanaLast <= kKanaHigh && run.kanaFirst <= run.kanaLast;
     }
     return false;
 }
@@ -142,6 +137,8 @@ constexpr auto kJis7Kana = BuildTable<256>(kAsciiControls, kJis7Katakana);
 
 // ---- EBCDIC and EBCDIK -----------------------------------------------------------
 
+// The runs stand one per line; clang-format leaves them so.
+// clang-format off
 constexpr Run kEbcdicRuns[] = {
     Names(0x00, "NU SH SX EX PF HT LC DT GE S1 RT VT FF CR SO SI"),
     Names(0x10, "DL D1 D2 D3 RE NL BS PC CN EM US C1 IF IG RS IB"),
@@ -267,6 +264,7 @@ constexpr Run kBaudotFigures[] = {
     Chars(0x0C, ",!:(5\")2#6019?&"),
     Chars(0x1C, "./;"),
 };
+// clang-format on
 
 static_assert(RunsValid(kBaudotControls, 32));
 static_assert(RunsValid(kBaudotLetters, 32));
@@ -283,18 +281,20 @@ struct TableRef {
 };
 
 template <std::size_t N>
-constexpr TableRef Ref(const std::array<Entry, N>& table) { return {table.data(), N}; }
+constexpr TableRef Ref(const std::array<Entry, N>& table) {
+    return {table.data(), N};
+}
 constexpr TableRef kNoTable = {nullptr, 0};
 
 // Indexed by code: 0 ASCII, 1 EBCDIC, 2 EBCDIK, 3 JIS 7, 4 JIS 8, 5 HEX,
 // 6 EBCD, 7 TRANSC, 8 IPARS, 9 BAUDOT.
 constexpr TableRef kSetA[kCharCodeCount] = {
-    Ref(kAscii), Ref(kEbcdic), Ref(kEbcdik), Ref(kAscii), Ref(kJis8),
-    kNoTable, Ref(kEbcdLower), Ref(kTransc), Ref(kIpars), Ref(kBaudotLetterTable),
+    Ref(kAscii), Ref(kEbcdic),    Ref(kEbcdik), Ref(kAscii), Ref(kJis8),
+    kNoTable,    Ref(kEbcdLower), Ref(kTransc), Ref(kIpars), Ref(kBaudotLetterTable),
 };
 constexpr TableRef kSetB[kCharCodeCount] = {
-    Ref(kAscii), Ref(kEbcdic), Ref(kEbcdik), Ref(kJis7Kana), Ref(kJis8),
-    kNoTable, Ref(kEbcdUpper), Ref(kTransc), Ref(kIpars), Ref(kBaudotFigureTable),
+    Ref(kAscii), Ref(kEbcdic),    Ref(kEbcdik), Ref(kJis7Kana), Ref(kJis8),
+    kNoTable,    Ref(kEbcdUpper), Ref(kTransc), Ref(kIpars),    Ref(kBaudotFigureTable),
 };
 constexpr std::uint8_t kHighestValidByte[kCharCodeCount] = {
     127, 255, 255, 127, 255, 255, 63, 63, 63, 31,

@@ -25,9 +25,12 @@ struct ControlChars {
 };
 
 //                                    SOH   STX   ETX   EOT   ENQ   ACK             DLE   NAK   ETB   ITB   ACK0  ACK1  WACK  RVI
-constexpr ControlChars kAsciiChars = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06,           0x10, 0x15, 0x17, 0x1F, 0x30, 0x31, 0x3B, 0x3C};
-constexpr ControlChars kEbcdicChars = {0x01, 0x02, 0x03, 0x37, 0x2D, 0x2E,          0x10, 0x3D, 0x26, 0x1F, 0x70, 0x61, 0x6B, 0x7C};
-constexpr ControlChars kTranscChars = {0x00, 0x0A, 0x2E, 0x1E, 0x2D, kNotRecognised, 0x1F, 0x3D, 0x0F, 0x1D, 0x20, 0x23, 0x26, 0x32};
+constexpr ControlChars kAsciiChars = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x10,
+                                      0x15, 0x17, 0x1F, 0x30, 0x31, 0x3B, 0x3C};
+constexpr ControlChars kEbcdicChars = {0x01, 0x02, 0x03, 0x37, 0x2D, 0x2E, 0x10,
+                                       0x3D, 0x26, 0x1F, 0x70, 0x61, 0x6B, 0x7C};
+constexpr ControlChars kTranscChars = {0x00, 0x0A, 0x2E, 0x1E, 0x2D, kNotRecognised, 0x1F,
+                                       0x3D, 0x0F, 0x1D, 0x20, 0x23, 0x26,           0x32};
 
 // ---- Cells (EBCDIC code points) ----------------------------------------------------
 
@@ -68,9 +71,7 @@ Converter rdConverter;
 // Unit codes 2 and 3 are status markers; codes 8 and above are not characters.
 inline constexpr std::uint8_t kFirstIgnoredUnitCode = 8;
 
-bool IsMarker(DataUnit unit) {
-    return UnitCode(unit) == kUnitStatus1 || UnitCode(unit) == kUnitStatus2;
-}
+bool IsMarker(DataUnit unit) { return UnitCode(unit) == kUnitStatus1 || UnitCode(unit) == kUnitStatus2; }
 
 void EmitUnit(Converter& cv, DataUnit unit) {
     if (cv.emit != nullptr) cv.emit(unit);
@@ -228,8 +229,11 @@ void TransparentDle(Converter& cv, DataUnit unit) {
 // the other codes have no converter.
 const ControlChars* FamilyOfCode(int code) {
     switch (code) {
-        case kCodeAscii: case kCodeJis7: case kCodeJis8: return &kAsciiChars;
-        case kCodeEbcdic: case kCodeEbcdik: return &kEbcdicChars;
+        case kCodeAscii:
+        case kCodeJis7:
+        case kCodeJis8: return &kAsciiChars;
+        case kCodeEbcdic:
+        case kCodeEbcdik: return &kEbcdicChars;
         case kCodeTransc: return &kTranscChars;
         default: return nullptr;
     }
@@ -252,8 +256,7 @@ void Convert(Converter& cv, DataUnit unit) {
 // Asynchronous and synchronous captures are converted by their code; every
 // other mode uses the ASCII characters.
 void InstallConverters(int mode, int code) {
-    const ControlChars* chars =
-        (mode == kModeAsync || mode == kModeSync) ? FamilyOfCode(code) : &kAsciiChars;
+    const ControlChars* chars = (mode == kModeAsync || mode == kModeSync) ? FamilyOfCode(code) : &kAsciiChars;
     Reset(sdConverter, chars);
     Reset(rdConverter, chars);
 }

@@ -20,12 +20,12 @@ DumpColumn dumpColumns[kDumpColumnsMax];
 
 namespace {
 
-constexpr int kQuarters = 4;                         // display columns of an idle or timestamp record
-constexpr CaptureRecord kQuarterMask = 0x0C;         // bits 2-3 of a displayed marker
-constexpr CaptureRecord kNoSdUnit = 0x0000000F;      // forces the SD unit code to 15
-constexpr CaptureRecord kNoRdUnit = 0x000F0000;      // forces the RD unit code to 15
-constexpr std::uint32_t kEmptyHalf = 0xBF;           // unit code 15 with flags 0xB
-constexpr DataUnit kConvertedRdFlags = 0xB0;         // flag bits 4, 5 and 7 on an RD unit for its converter
+constexpr int kQuarters = 4;                     // display columns of an idle or timestamp record
+constexpr CaptureRecord kQuarterMask = 0x0C;     // bits 2-3 of a displayed marker
+constexpr CaptureRecord kNoSdUnit = 0x0000000F;  // forces the SD unit code to 15
+constexpr CaptureRecord kNoRdUnit = 0x000F0000;  // forces the RD unit code to 15
+constexpr std::uint32_t kEmptyHalf = 0xBF;       // unit code 15 with flags 0xB
+constexpr DataUnit kConvertedRdFlags = 0xB0;     // flag bits 4, 5 and 7 on an RD unit for its converter
 
 // Cells of one record beyond the block: two per direction, at least one fits.
 constexpr int kCarryMax = 3;
@@ -65,12 +65,9 @@ void EmitRdCell(std::uint32_t cell) { EmitConverted(((cell & 0xFFFF) << 16) | kE
 // "SD only" and "RD only" turn the other direction's unit into an empty one.
 CaptureRecord MaskDataLine(CaptureRecord w) {
     switch (options.dataLine) {
-    case kRdOnly:
-        return w | kNoSdUnit;
-    case kSdOnly:
-        return w | kNoRdUnit;
-    default:
-        return w;
+        case kRdOnly: return w | kNoSdUnit;
+        case kSdOnly: return w | kNoRdUnit;
+        default: return w;
     }
 }
 

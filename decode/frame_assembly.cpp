@@ -15,7 +15,7 @@
 AssembledFrame assembledFrame;
 
 namespace {
-DataUnit* unitStore = nullptr;            // null: the frame's own units
+DataUnit* unitStore = nullptr;  // null: the frame's own units
 std::int32_t unitCapacity = kFrameUnitsMax;
 }  // namespace
 
@@ -35,10 +35,10 @@ enum Side : int { kSd = 0, kRd = 1 };
 
 // What tells the two directions apart in a record and in the options.
 struct SideInfo {
-    unsigned shift;             // position of the direction's unit in the record word
-    std::uint8_t direction;     // the frame's direction value
-    std::int8_t excludedBy;     // the data line selection that leaves this direction out
-    bool skipsFlaggedStart;     // SD only: a both-directions start is skipped while pending
+    unsigned shift;          // position of the direction's unit in the record word
+    std::uint8_t direction;  // the frame's direction value
+    std::int8_t excludedBy;  // the data line selection that leaves this direction out
+    bool skipsFlaggedStart;  // SD only: a both-directions start is skipped while pending
 };
 constexpr SideInfo kSides[2] = {
     {0, kFrameSd, kRdOnly, true},
@@ -52,8 +52,8 @@ struct AssemblyState {
     AssembledFrame* inProgress[2] = {nullptr, nullptr};
     CaptureRecord timestamp[2] = {0, 0};
     RecordPos timestampAt[2] = {nullptr, nullptr};  // where each was met
-    RecordPos frameTimestampAt = nullptr;            // where the frame's own timestamp was met
-    bool stamped = false;       // frames start only after a timestamp of their direction (always for PPP)
+    RecordPos frameTimestampAt = nullptr;           // where the frame's own timestamp was met
+    bool stamped = false;  // frames start only after a timestamp of their direction (always for PPP)
 };
 AssemblyState state;
 
@@ -110,37 +110,34 @@ bool HdlcStep(Side side, CaptureRecord w, RecordPos at, bool pending) {
     const DataUnit unit = UnitOf(side, w);
     AssembledFrame*& frame = state.inProgress[side];
     switch (UnitCode(unit)) {
-    case kUnitFrameStart:
-        if (state.stamped && state.timestamp[side] == 0) return pending;
-        if (kSides[side].skipsFlaggedStart && pending && BothStart(w)) return pending;
-        if (SideSelected(side) && state.freeBuffer != nullptr) StartFrame(side, at);
-        return false;
-    case kUnitFrameEnd:
-        frame = nullptr;
-        break;
-    case kUnitAbort:
-        if (frame != nullptr) {
-            frame->status = 4;
-            frame = nullptr;
-        }
-        break;
-    case kUnitShortFrame:
-        if (frame != nullptr) {
-            frame->status = 3;
-            frame = nullptr;
-        }
-        break;
-    case kUnitStatus1:
-        if (frame != nullptr) frame->status = 1;
-        break;
-    case kUnitStatus2:
-        if (frame != nullptr) frame->status = 2;
-        break;
-    case kUnitNone:
-        break;
-    default:  // codes 0, 1, 4-8, 13, 14: frame content
-        if (frame != nullptr) StoreUnit(frame, unit);
-        break;
+        case kUnitFrameStart:
+            if (state.stamped && state.timestamp[side] == 0) return pending;
+            if (kSides[side].skipsFlaggedStart && pending && BothStart(w)) return pending;
+            if (SideSelected(side) && state.freeBuffer != nullptr) StartFrame(side, at);
+            return false;
+        case kUnitFrameEnd: frame = nullptr; break;
+        case kUnitAbort:
+            if (frame != nullptr) {
+                frame->status = 4;
+                frame = nullptr;
+            }
+            break;
+        case kUnitShortFrame:
+            if (frame != nullptr) {
+                frame->status = 3;
+                frame = nullptr;
+            }
+            break;
+        case kUnitStatus1:
+            if (frame != nullptr) frame->status = 1;
+            break;
+        case kUnitStatus2:
+            if (frame != nullptr) frame->status = 2;
+            break;
+        case kUnitNone: break;
+        default:  // codes 0, 1, 4-8, 13, 14: frame content
+            if (frame != nullptr) StoreUnit(frame, unit);
+            break;
     }
     return pending;
 }

@@ -14,13 +14,13 @@ inline constexpr int kFrameUnitsMax = 64;
 enum FrameDirection : std::uint8_t { kNoFrame = 0, kFrameSd = 1, kFrameRd = 2 };
 
 struct AssembledFrame {
-    std::int32_t count = 0;           // units stored, 0-64 in the frame's own store
-    RecordPos start = nullptr;        // the data record on which the frame started
-    CaptureRecord timestamp = 0;      // the frame's timestamp record, 0 when none
+    std::int32_t count = 0;       // units stored, 0-64 in the frame's own store
+    RecordPos start = nullptr;    // the data record on which the frame started
+    CaptureRecord timestamp = 0;  // the frame's timestamp record, 0 when none
     std::uint8_t direction = kNoFrame;
-    std::uint8_t status = 0;          // 0 none, 1 code 2, 2 code 3, 3 ended by 12, 4 aborted (9)
+    std::uint8_t status = 0;                  // 0 none, 1 code 2, 2 code 3, 3 ended by 12, 4 aborted (9)
     DataUnit units[kFrameUnitsMax + 1] = {};  // the own store; always followed by a 0 entry
-    std::int32_t seen = 0;            // content units seen on the line, stored or not
+    std::int32_t seen = 0;                    // content units seen on the line, stored or not
 };
 
 extern AssembledFrame assembledFrame;

@@ -4,8 +4,8 @@ namespace {
 
 struct FrameWalk {
     FrameAssembly assembly = FrameAssembly::kHdlc;
-    bool atHome = true;               // nothing assembled yet: the first frame is at the cursor
-    bool delivered = false;           // a frame has been delivered
+    bool atHome = true;      // nothing assembled yet: the first frame is at the cursor
+    bool delivered = false;  // a frame has been delivered
     RecordPos deliveredStart = nullptr;
     std::uint8_t deliveredDirection = kNoFrame;
 };

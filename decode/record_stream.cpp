@@ -17,9 +17,9 @@ const RecordWindow& Window() { return captureSettings.window; }
 // holds for the window it was found in only; a window set up anew starts afresh.
 struct LineStateSearch {
     std::uint32_t windowSetup = 0;  // the window searched (RecordWindow::setup); 0: none
-    RecordPos from = nullptr;   // where the search began
-    RecordPos ahead = nullptr;  // the first line-state record at or after `from`; null: none
-    std::uint8_t behind = 0;    // with none ahead: the state after the last change before `from`
+    RecordPos from = nullptr;       // where the search began
+    RecordPos ahead = nullptr;      // the first line-state record at or after `from`; null: none
+    std::uint8_t behind = 0;        // with none ahead: the state after the last change before `from`
 };
 LineStateSearch lastLineStateSearch;
 }  // namespace

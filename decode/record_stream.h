@@ -54,14 +54,14 @@ inline constexpr DataUnit RdUnit(CaptureRecord w) { return static_cast<DataUnit>
 // ---- Data units --------------------------------------------------------------
 
 // Unit codes (bits 0-3 of a unit).
-inline constexpr std::uint8_t kUnitStatus1 = 2;    // "{}", frame status 1
-inline constexpr std::uint8_t kUnitStatus2 = 3;    // "??", frame status 2
-inline constexpr std::uint8_t kUnitAbort = 9;      // "AA", ends a frame with status 4
+inline constexpr std::uint8_t kUnitStatus1 = 2;  // "{}", frame status 1
+inline constexpr std::uint8_t kUnitStatus2 = 3;  // "??", frame status 2
+inline constexpr std::uint8_t kUnitAbort = 9;    // "AA", ends a frame with status 4
 inline constexpr std::uint8_t kUnitFrameStart = 10;
 inline constexpr std::uint8_t kUnitFrameEnd = 11;
-inline constexpr std::uint8_t kUnitShortFrame = 12; // "?5", ends a frame with status 3
+inline constexpr std::uint8_t kUnitShortFrame = 12;  // "?5", ends a frame with status 3
 inline constexpr std::uint8_t kUnitBlank = 13;
-inline constexpr std::uint8_t kUnitNone = 15;      // no unit in this direction
+inline constexpr std::uint8_t kUnitNone = 15;  // no unit in this direction
 
 inline constexpr std::uint8_t UnitCode(DataUnit u) { return static_cast<std::uint8_t>(u & 0x0F); }
 inline constexpr std::uint8_t UnitFlags(DataUnit u) { return static_cast<std::uint8_t>((u >> 4) & 0x0F); }

@@ -44,8 +44,8 @@ constexpr std::string_view kAddedOptionLines[] = {
 };
 
 struct FlashStep {
-    char letter;           // starts the loader's line for this step
-    std::string_view text; // printed when the letter comes
+    char letter;            // starts the loader's line for this step
+    std::string_view text;  // printed when the letter comes
 };
 
 constexpr FlashStep kFlashSteps[] = {
@@ -69,8 +69,8 @@ char firmwareLine[kLineSize];
 char reply[kLineSize];
 int replyLength = 0;
 int doneCount = 0;
-int total = 0;               // from the last report that carried one
-long long barLength = -1;    // ">" characters last drawn; -1 before the first drawing
+int total = 0;                              // from the last report that carried one
+long long barLength = -1;                   // ">" characters last drawn; -1 before the first drawing
 char barText[1 + kBarDrawMax + kBarWidth];  // CR, the ">"s, the "."s
 
 int ClampToInt(long value) {
@@ -290,25 +290,15 @@ bool RunFlashSteps() {
     return true;
 }
 
+// -f and -t<SECONDS>, the firmware tool's own options.
+bool TakeTransferOption(const char* arg) {
+    if (std::strcmp(arg, "-f") == 0) return forceStart = true;
+    return arg[1] == 't' && ParseSeconds(arg + 2, &readySeconds) != 0;
+}
+
 int ParseTransferArguments(int argc, char** argv) {
-    bool haveFileName = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        ArgumentUse use = TakeArgument(arg, firmwareFileName, sizeof firmwareFileName, &haveFileName);
-        bool taken = use == ArgumentUse::taken;
-        if (use == ArgumentUse::otherOption) {
-            if (std::strcmp(arg, "-f") == 0) {
-                forceStart = taken = true;
-            } else if (arg[1] == 't') {
-                taken = ParseSeconds(arg + 2, &readySeconds) != 0;
-            }
-        }
-        if (!taken) return 0;
-    }
-    // Only a missing name means the default image; a name given empty cannot
-    // be opened, so the wrong image is never loaded.
-    if (!haveFileName) std::strcpy(firmwareFileName, kDefaultFileName);
-    return 1;
+    return ParseToolArguments(argc, argv, firmwareFileName, sizeof firmwareFileName, kDefaultFileName,
+                              TakeTransferOption);
 }
 
 }  // namespace

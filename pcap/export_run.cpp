@@ -101,8 +101,7 @@ bool ExportFrame(const AssembledFrame& frame) {
     const std::size_t header = WriteFrameHeader(settings.kind, side, packetBuffer);
     std::size_t n = FrameBytes(frame, ppp, packetBuffer + header);
     // Units beyond the store were seen on the line but not kept.
-    const std::size_t dropped =
-        frame.seen > frame.count ? static_cast<std::size_t>(frame.seen - frame.count) : 0;
+    const std::size_t dropped = frame.seen > frame.count ? static_cast<std::size_t>(frame.seen - frame.count) : 0;
     std::uint32_t flags = DirectionFlags(settings.kind, side);
 
     StartComment(sd ? "SD " : "RD ", frame.timestamp);
@@ -113,13 +112,19 @@ bool ExportFrame(const AssembledFrame& frame) {
     if (settings.modulo128) AddText(" mod 128");
     if (dropped > 0) {
         char cut[48];
-        AddText(std::string_view(cut, static_cast<std::size_t>(
-                                          std::snprintf(cut, sizeof cut, " cut at %zu of %zu bytes", n, n + dropped))));
+        AddText(std::string_view(
+            cut, static_cast<std::size_t>(std::snprintf(cut, sizeof cut, " cut at %zu of %zu bytes", n, n + dropped))));
     } else if (ppp && n > 0) {
         const std::uint8_t* bytes = packetBuffer + header;
         switch (CheckPppFcs(bytes, n)) {
-            case PppFcs::kFcs16: n -= 2; AddText(" FCS-16 stripped"); break;
-            case PppFcs::kFcs32: n -= 4; AddText(" FCS-32 stripped"); break;
+            case PppFcs::kFcs16:
+                n -= 2;
+                AddText(" FCS-16 stripped");
+                break;
+            case PppFcs::kFcs32:
+                n -= 4;
+                AddText(" FCS-32 stripped");
+                break;
             case PppFcs::kBad:
                 flags |= epb_flag::kCrcError;
                 AddText(" FCS-16 bad (received ");
@@ -155,9 +160,9 @@ bool ExportFrames() {
 // ---- Serial data runs ------------------------------------------------------------
 
 struct DataRun {
-    std::size_t length = 0;        // data bytes so far; 0: no run open
-    std::uint64_t order = 0;       // record number of the first byte
-    CaptureRecord timestamp = 0;   // the last timestamp of its direction before it
+    std::size_t length = 0;       // data bytes so far; 0: no run open
+    std::uint64_t order = 0;      // record number of the first byte
+    CaptureRecord timestamp = 0;  // the last timestamp of its direction before it
 };
 DataRun runs[2];
 CaptureRecord lastTimestamp[2] = {0, 0};

@@ -12,9 +12,9 @@
 
 struct ExportSettings {
     ExportKind kind = ExportKind::kLapb;
-    bool modulo128 = false;     // LAPB or SDLC modulo 128 (Wireshark decodes modulo 8)
-    bool sdIsNetwork = false;   // the SD side is the DCE or the network side
-    std::int64_t date = 0;      // seconds since 1970 of the capture's day
+    bool modulo128 = false;    // LAPB or SDLC modulo 128 (Wireshark decodes modulo 8)
+    bool sdIsNetwork = false;  // the SD side is the DCE or the network side
+    std::int64_t date = 0;     // seconds since 1970 of the capture's day
 };
 
 struct ExportCounts {
@@ -28,5 +28,4 @@ inline constexpr std::string_view kExporterName = "vx5pcap " VX_PROJECT_VERSION;
 
 // Writes the capture (captureSettings, with options.dataLine) to `out`;
 // `description` names the interface. False when a write failed.
-bool ExportCapture(std::FILE* out, const ExportSettings& settings, std::string_view description,
-                   ExportCounts& counts);
+bool ExportCapture(std::FILE* out, const ExportSettings& settings, std::string_view description, ExportCounts& counts);

@@ -35,7 +35,9 @@ void PutTag(std::uint8_t*& p, std::uint16_t tag, const void* value, std::size_t 
     std::memset(p + n, 0, padded - n);
     p += padded;
 }
-void PutNameTag(std::uint8_t*& p, std::uint16_t tag, std::string_view name) { PutTag(p, tag, name.data(), name.size()); }
+void PutNameTag(std::uint8_t*& p, std::uint16_t tag, std::string_view name) {
+    PutTag(p, tag, name.data(), name.size());
+}
 void PutNumberTag(std::uint8_t*& p, std::uint16_t tag, std::uint32_t v) {
     std::uint8_t be[4];
     std::uint8_t* q = be;
@@ -63,7 +65,8 @@ constexpr auto kFcs32Table = FcsTable<std::uint32_t, 0xEDB88320>();
 
 std::uint16_t Fcs16(const std::uint8_t* bytes, std::size_t n) {
     std::uint16_t fcs = 0xFFFF;
-    for (std::size_t i = 0; i < n; ++i) fcs = static_cast<std::uint16_t>((fcs >> 8) ^ kFcs16Table.entry[(fcs ^ bytes[i]) & 0xFF]);
+    for (std::size_t i = 0; i < n; ++i)
+        fcs = static_cast<std::uint16_t>((fcs >> 8) ^ kFcs16Table.entry[(fcs ^ bytes[i]) & 0xFF]);
     return fcs;
 }
 

@@ -5,9 +5,9 @@ namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int32_t kHalfDay = 43200;
 
-std::int64_t dayStart = 0;     // midnight of the current day
-std::int32_t lastOfDay = -1;   // second of the day of the last marked packet
-std::uint64_t lastTime = 0;    // time of the last packet
+std::int64_t dayStart = 0;    // midnight of the current day
+std::int32_t lastOfDay = -1;  // second of the day of the last marked packet
+std::uint64_t lastTime = 0;   // time of the last packet
 
 // One BCD byte as 0-99, or -1 when a digit is above 9.
 int Bcd(std::uint8_t b) {

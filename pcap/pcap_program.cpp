@@ -65,7 +65,8 @@ bool ParseOption(const char* arg) {
     switch (arg[1]) {
         case 'd':
             if (value[0] == '\0') options.dataLine = kBothLines;
-            else if (value[0] >= '0' && value[0] <= '2' && value[1] == '\0') options.dataLine = static_cast<std::int8_t>(value[0] - '0');
+            else if (value[0] >= '0' && value[0] <= '2' && value[1] == '\0')
+                options.dataLine = static_cast<std::int8_t>(value[0] - '0');
             else return false;
             return true;
         case 'f':
@@ -73,12 +74,8 @@ bool ParseOption(const char* arg) {
             if (value[0] < '0' || value[0] > '4') return false;
             command.frameFormat = static_cast<std::int8_t>(value[0] - '0');
             return value[1] == '\0' || ((value[1] == '0' || value[1] == '1') && value[2] == '\0');
-        case 'u':
-            command.sdIsNetwork = true;
-            return value[0] == '\0';
-        case 'D':
-            command.dateGiven = true;
-            return ParseDate(value, command.date);
+        case 'u': command.sdIsNetwork = true; return value[0] == '\0';
+        case 'D': command.dateGiven = true; return ParseDate(value, command.date);
         default: return false;
     }
 }
@@ -227,8 +224,8 @@ int Run() {
     }
     if (!FinishOutput()) return 1;
     if (choice.kind == ExportKind::kSerial) {
-        std::fprintf(stderr, "%u packets: SD %u, RD %u, line state %u\n",
-                     counts.sd + counts.rd + counts.lineStates, counts.sd, counts.rd, counts.lineStates);
+        std::fprintf(stderr, "%u packets: SD %u, RD %u, line state %u\n", counts.sd + counts.rd + counts.lineStates,
+                     counts.sd, counts.rd, counts.lineStates);
     } else {
         std::fprintf(stderr, "%u frames: SD %u, RD %u\n", counts.sd + counts.rd, counts.sd, counts.rd);
     }

@@ -65,14 +65,13 @@ bool EndBlock() {
 
 }  // namespace
 
-bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t linkType,
-                 std::string_view description) {
+bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t linkType, std::string_view description) {
     stream = out;
     failed = false;
     StartBlock(kSectionHeaderType);
     Put32(kByteOrderMagic);
-    Put16(1);  // major version
-    Put16(0);  // minor version
+    Put16(1);           // major version
+    Put16(0);           // minor version
     Put32(0xFFFFFFFF);  // section length not given
     Put32(0xFFFFFFFF);
     PutTextOption(kShbUserAppl, application, kNameMax);

@@ -34,8 +34,7 @@ struct PcapngPacket {
 // Starts the stream on `out`: the section header naming `application` and
 // the interface of `linkType` described by `description`, with whole-second
 // timestamps. False when a write failed.
-bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t linkType,
-                 std::string_view description);
+bool PcapngBegin(std::FILE* out, std::string_view application, std::uint16_t linkType, std::string_view description);
 // Appends one packet. False when this or an earlier write failed.
 bool PcapngWritePacket(const PcapngPacket& packet);
 // Flushes the stream. False when any write failed.

@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr int kFileNameSize = 264;      // 263 characters and the terminator
-constexpr int kReceivedLineSize = 1024; // 1023 characters and the terminator
+constexpr int kFileNameSize = 264;       // 263 characters and the terminator
+constexpr int kReceivedLineSize = 1024;  // 1023 characters and the terminator
 constexpr char kDefaultFileName[] = "VXPRTIN.TXT";
 constexpr double kDisplayInterval = 1.0;  // seconds between line-count displays
 
@@ -50,23 +50,14 @@ bool WriteReceivedLine(const char* line, int length) {
 // The file failure behind a message already printed.
 void PrintFileReason(int error) { PrintReason("%s: %s", outputFileName, std::strerror(error)); }
 
+// -a and -e<SECONDS>, the receiver's own options.
+bool TakeReceiverOption(const char* arg) {
+    if (std::strcmp(arg, "-a") == 0) return appendToFile = true;
+    return arg[1] == 'e' && ParseSeconds(arg + 2, &quietSeconds) != 0;
+}
+
 int ParseReceiverArguments(int argc, char** argv) {
-    bool haveFileName = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        ArgumentUse use = TakeArgument(arg, outputFileName, sizeof outputFileName, &haveFileName);
-        bool taken = use == ArgumentUse::taken;
-        if (use == ArgumentUse::otherOption) {
-            if (std::strcmp(arg, "-a") == 0) {
-                appendToFile = taken = true;
-            } else if (arg[1] == 'e') {
-                taken = ParseSeconds(arg + 2, &quietSeconds) != 0;
-            }
-        }
-        if (!taken) return 0;
-    }
-    if (!haveFileName) std::strcpy(outputFileName, kDefaultFileName);
-    return 1;
+    return ParseToolArguments(argc, argv, outputFileName, sizeof outputFileName, kDefaultFileName, TakeReceiverOption);
 }
 
 int RunReceiverDialogue() {

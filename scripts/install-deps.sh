@@ -2,6 +2,7 @@
 # Installs the build and test tools from Debian's packages when they are missing.
 #   --fuzz      also clang with its libFuzzer runtime
 #   --package   also groff, man, dpkg-dev and lintian (manual pages, .deb checks)
+#   --format    also clang-format
 set -euo pipefail
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -14,6 +15,9 @@ if [ "${1:-}" = "--package" ]; then
   command -v man >/dev/null || need+=(man-db)
   command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
   command -v lintian >/dev/null || need+=(lintian)
+fi
+if [ "${1:-}" = "--format" ]; then
+  command -v clang-format >/dev/null || need+=(clang-format)
 fi
 if [ "${1:-}" = "--fuzz" ]; then
   command -v clang++ >/dev/null || need+=(clang)

@@ -27,11 +27,11 @@ bool comEofMode = false;
 
 namespace {
 
-constexpr int kReadTimeoutMs = 110;          // one byte: 10 ms per byte + 100 ms
+constexpr int kReadTimeoutMs = 110;  // one byte: 10 ms per byte + 100 ms
 constexpr int kWriteTimeoutPerByteMs = 10;
 constexpr int kWriteTimeoutConstantMs = 1000;
-constexpr int kSendBufferSize = 4096;        // the LF-expanded copy of one text
-constexpr int kReadBufferSize = 4096;        // the driver's input queue
+constexpr int kSendBufferSize = 4096;  // the LF-expanded copy of one text
+constexpr int kReadBufferSize = 4096;  // the driver's input queue
 constexpr int kNoPort = -1;
 
 struct SpeedCode {
@@ -41,12 +41,7 @@ struct SpeedCode {
 
 // The line speeds the programs offer.
 constexpr SpeedCode kSpeeds[] = {
-    {9600, B9600},
-    {19200, B19200},
-    {38400, B38400},
-    {57600, B57600},
-    {115200, B115200},
-    {230400, B230400},
+    {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 };
 
 // The descriptor is read by the signal handler, hence atomic.
@@ -115,7 +110,8 @@ bool ConfigureLine(int fd) {
     if (offered == nullptr) return Fail(ComFailure::lineSettings, EINVAL);
     const speed_t speed = offered->code;
     termios tio{};
-    if (tcgetattr(fd, &tio) != 0) return Fail(errno == ENOTTY ? ComFailure::notSerial : ComFailure::lineSettings, errno);
+    if (tcgetattr(fd, &tio) != 0)
+        return Fail(errno == ENOTTY ? ComFailure::notSerial : ComFailure::lineSettings, errno);
     cfmakeraw(&tio);
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNCR | ICRNL | INLCR);
     tio.c_iflag |= IGNBRK;
@@ -158,8 +154,8 @@ int WriteWithTimeout(int fd, const char* data, int length) {
         Fail(ComFailure::writeFailed, errno);
         return -1;
     }
-    const long long deadline = NowMs() + kWriteTimeoutPerByteMs * static_cast<long long>(length) +
-                               kWriteTimeoutConstantMs;
+    const long long deadline =
+        NowMs() + kWriteTimeoutPerByteMs * static_cast<long long>(length) + kWriteTimeoutConstantMs;
     int written = 0;
     bool failed = false;
     while (written < length) {
@@ -256,8 +252,8 @@ int ComDevicePath(const char* portName, char* path, std::size_t size) {
         }
         if (portName[3 + digits] != '\0' || digits > kMaxDigits) digits = 0;
     }
-    int needed = digits > 0 ? std::snprintf(path, size, "/dev/ttyS%ld", n - 1)
-                            : std::snprintf(path, size, "%s", portName);
+    int needed =
+        digits > 0 ? std::snprintf(path, size, "/dev/ttyS%ld", n - 1) : std::snprintf(path, size, "%s", portName);
     return needed >= 0 && static_cast<std::size_t>(needed) < size ? 1 : 0;
 }
 

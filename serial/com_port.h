@@ -25,26 +25,26 @@
 inline constexpr int kComPortNameSize = 260;  // 259 characters and the terminator
 inline constexpr int kComNoChar = -1;
 inline constexpr int kComReadFailure = -2;
-inline constexpr int kEndOfText = 0x1A;        // Ctrl-Z
+inline constexpr int kEndOfText = 0x1A;  // Ctrl-Z
 
 // Settings, written before ComOpen. "COMn" names the n-th serial device
 // (/dev/ttyS(n-1)); any other name is a device path used unchanged.
 extern char comPortName[kComPortNameSize];
-extern int comSpeed;      // 9600, 19200, 38400, 57600, 115200 or 230400
-extern bool comEofMode;   // byte 0x1A ends the data
+extern int comSpeed;     // 9600, 19200, 38400, 57600, 115200 or 230400
+extern bool comEofMode;  // byte 0x1A ends the data
 
 // What the last failing operation ran into.
 enum class ComFailure {
     none,
-    nameTooLong,     // the device path for comPortName does not fit
-    openRefused,     // the device could not be opened (error holds why)
-    heldByAnother,   // another program holds the port
-    notSerial,       // the name opens something that is no serial device
-    lineSettings,    // the driver refused the line settings
-    disconnected,    // hang-up: the device went away
-    readFailed,      // any other read error
-    writeFailed,     // a write error
-    writeTimedOut,   // nothing could be sent within the write time-out
+    nameTooLong,    // the device path for comPortName does not fit
+    openRefused,    // the device could not be opened (error holds why)
+    heldByAnother,  // another program holds the port
+    notSerial,      // the name opens something that is no serial device
+    lineSettings,   // the driver refused the line settings
+    disconnected,   // hang-up: the device went away
+    readFailed,     // any other read error
+    writeFailed,    // a write error
+    writeTimedOut,  // nothing could be sent within the write time-out
 };
 struct ComFailureReport {
     ComFailure failure;

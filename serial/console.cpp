@@ -8,6 +8,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,30 +66,30 @@ void EndOnSignals() {
 void DescribeComFailure(ComFailureReport report, char* text, std::size_t size) {
     const char* system = std::strerror(report.error);
     switch (report.failure) {
-    case ComFailure::none: std::snprintf(text, size, "no reason known"); return;
-    case ComFailure::nameTooLong: std::snprintf(text, size, "the device name is too long"); return;
-    case ComFailure::openRefused:
-        if (report.error == EACCES || report.error == EPERM) {
-            std::snprintf(text, size, "%s (add the user to the dialout group)", system);
-        } else {
-            std::snprintf(text, size, "%s", system);
-        }
-        return;
-    case ComFailure::heldByAnother: std::snprintf(text, size, "held by another program"); return;
-    case ComFailure::notSerial: std::snprintf(text, size, "not a serial device"); return;
-    case ComFailure::lineSettings:
-        if (report.error != 0) {
-            std::snprintf(text, size, "the line settings were refused: %s", system);
-        } else {
-            std::snprintf(text, size, "the line settings did not take");
-        }
-        return;
-    case ComFailure::disconnected: std::snprintf(text, size, "the device was disconnected"); return;
-    case ComFailure::readFailed:
-    case ComFailure::writeFailed: std::snprintf(text, size, "%s", system); return;
-    case ComFailure::writeTimedOut:
-        std::snprintf(text, size, "nothing could be sent within the time-out (is CTS raised by the cable?)");
-        return;
+        case ComFailure::none: std::snprintf(text, size, "no reason known"); return;
+        case ComFailure::nameTooLong: std::snprintf(text, size, "the device name is too long"); return;
+        case ComFailure::openRefused:
+            if (report.error == EACCES || report.error == EPERM) {
+                std::snprintf(text, size, "%s (add the user to the dialout group)", system);
+            } else {
+                std::snprintf(text, size, "%s", system);
+            }
+            return;
+        case ComFailure::heldByAnother: std::snprintf(text, size, "held by another program"); return;
+        case ComFailure::notSerial: std::snprintf(text, size, "not a serial device"); return;
+        case ComFailure::lineSettings:
+            if (report.error != 0) {
+                std::snprintf(text, size, "the line settings were refused: %s", system);
+            } else {
+                std::snprintf(text, size, "the line settings did not take");
+            }
+            return;
+        case ComFailure::disconnected: std::snprintf(text, size, "the device was disconnected"); return;
+        case ComFailure::readFailed:
+        case ComFailure::writeFailed: std::snprintf(text, size, "%s", system); return;
+        case ComFailure::writeTimedOut:
+            std::snprintf(text, size, "nothing could be sent within the time-out (is CTS raised by the cable?)");
+            return;
     }
 }
 
@@ -145,9 +146,7 @@ void PrintComFailure() {
     }
 }
 
-void PrintLine(std::string_view text) {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-}
+void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
 
 void PrintPrompt(std::string_view text) {
     std::printf("%.*s", static_cast<int>(text.size()), text.data());
@@ -235,11 +234,20 @@ ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool
         return ArgumentUse::taken;
     }
     switch (arg[1]) {
-    case 'p':  // the name unchanged, an empty one too: it fails at opening
-        return CopyName(comPortName, sizeof comPortName, arg + 2) ? ArgumentUse::taken : ArgumentUse::illegal;
-    case 's':
-        return ParseComSpeed(arg + 2, &comSpeed) ? ArgumentUse::taken : ArgumentUse::illegal;
-    default:
-        return ArgumentUse::otherOption;
+        case 'p':  // the name unchanged, an empty one too: it fails at opening
+            return CopyName(comPortName, sizeof comPortName, arg + 2) ? ArgumentUse::taken : ArgumentUse::illegal;
+        case 's': return ParseComSpeed(arg + 2, &comSpeed) ? ArgumentUse::taken : ArgumentUse::illegal;
+        default: return ArgumentUse::otherOption;
     }
+}
+
+int ParseToolArguments(int argc, char** argv, char* fileName, std::size_t size, const char* defaultName,
+                       bool (*ownOption)(const char* arg)) {
+    bool haveFileName = false;
+    for (int i = 1; i < argc; ++i) {
+        const ArgumentUse use = TakeArgument(argv[i], fileName, size, &haveFileName);
+        if (use == ArgumentUse::illegal || (use == ArgumentUse::otherOption && !ownOption(argv[i]))) return 0;
+    }
+    if (!haveFileName) std::snprintf(fileName, size, "%s", defaultName);
+    return 1;
 }

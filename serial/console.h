@@ -78,3 +78,10 @@ enum class ArgumentUse {
 // starting with "-" as the one file name (at most size - 1 characters) into
 // fileName, noting it in *haveFileName.
 ArgumentUse TakeArgument(const char* arg, char* fileName, std::size_t size, bool* haveFileName);
+// Reads a serial tool's whole command line: -p, -s and the file name with
+// TakeArgument, every other option with the tool's own ownOption (true when it
+// took the argument). Only a missing file name means defaultName: a name given
+// empty fails at its opening, so the wrong file is never used. 1, or 0 for an
+// illegal command line.
+int ParseToolArguments(int argc, char** argv, char* fileName, std::size_t size, const char* defaultName,
+                       bool (*ownOption)(const char* arg));

@@ -10,8 +10,8 @@ namespace {
 
 // ---- Name tables ------------------------------------------------------------------
 
-constexpr int kSupervisoryRows = 4;   // control bits 2-3
-constexpr int kUnnumberedRows = 32;   // control bits 5-7 and 2-3, without P/F
+constexpr int kSupervisoryRows = 4;  // control bits 2-3
+constexpr int kUnnumberedRows = 32;  // control bits 5-7 and 2-3, without P/F
 
 // The row of an unnumbered control octet: bits 5-7 to row bits 2-4, bits 2-3 to row bits 0-1.
 constexpr int UnnumberedRow(int control) { return ((control >> 3) & 0x1C) | ((control >> 2) & 3); }
@@ -119,36 +119,36 @@ bool DecodeExtendedSecondOctet() {
 void DecodeControlField(const FrameNameTables& names, bool modulo128) {
     const int control = frameFields.control;
     switch (FormatOf(control)) {
-    case ControlFormat::kInformation:
-        frameFields.typeName = kInfoName;
-        if (!modulo128) {
-            frameFields.extended = 0;
-            frameFields.sendSeq = SendSeq8(control);
+        case ControlFormat::kInformation:
+            frameFields.typeName = kInfoName;
+            if (!modulo128) {
+                frameFields.extended = 0;
+                frameFields.sendSeq = SendSeq8(control);
+                frameFields.pollFinal = PollFinal(control);
+                frameFields.recvSeq = RecvSeq8(control);
+            } else {
+                frameFields.extended = 1;
+                frameFields.sendSeq = SendSeq128(control);
+                DecodeExtendedSecondOctet();
+            }
+            break;
+        case ControlFormat::kSupervisory:
+            frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)], frameFields.side);
+            if (!modulo128) {
+                frameFields.extended = 0;
+                frameFields.pollFinal = PollFinal(control);
+                frameFields.recvSeq = RecvSeq8(control);
+            } else {
+                frameFields.extended = 1;
+                // A modulo 128 supervisory octet with any of bits 4-7 set has no name.
+                if (HasModulo128SupervisoryBits(control)) frameFields.typeName = {};
+                DecodeExtendedSecondOctet();
+            }
+            break;
+        case ControlFormat::kUnnumbered:
+            frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)], frameFields.side);
             frameFields.pollFinal = PollFinal(control);
-            frameFields.recvSeq = RecvSeq8(control);
-        } else {
-            frameFields.extended = 1;
-            frameFields.sendSeq = SendSeq128(control);
-            DecodeExtendedSecondOctet();
-        }
-        break;
-    case ControlFormat::kSupervisory:
-        frameFields.typeName = NameOnLine(names.supervisory[SupervisoryRow(control)], frameFields.side);
-        if (!modulo128) {
-            frameFields.extended = 0;
-            frameFields.pollFinal = PollFinal(control);
-            frameFields.recvSeq = RecvSeq8(control);
-        } else {
-            frameFields.extended = 1;
-            // A modulo 128 supervisory octet with any of bits 4-7 set has no name.
-            if (HasModulo128SupervisoryBits(control)) frameFields.typeName = {};
-            DecodeExtendedSecondOctet();
-        }
-        break;
-    case ControlFormat::kUnnumbered:
-        frameFields.typeName = NameOnLine(names.unnumbered[UnnumberedRow(control)], frameFields.side);
-        frameFields.pollFinal = PollFinal(control);
-        break;
+            break;
     }
 }
 
@@ -237,9 +237,9 @@ int FormatLapdLine() {
 
 void DecodeLinkLevel(const AssembledFrame& frame) {
     switch (options.frameKind) {
-    case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
-    case kFrameLapd: DecodeLapdFrame(frame); break;
-    default: DecodeHdlcFrame(frame, kLapbNames); break;
+        case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
+        case kFrameLapd: DecodeLapdFrame(frame); break;
+        default: DecodeHdlcFrame(frame, kLapbNames); break;
     }
 }
 

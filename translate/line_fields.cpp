@@ -53,9 +53,9 @@ void ResetFrameFields() { frameFields = FrameFields{}; }
 bool SetupFrame(const AssembledFrame& frame, bool withStatus) {
     ResetFrameFields();
     switch (frame.direction & 0x7F) {
-    case kFrameSd: frameFields.side = 0; break;
-    case kFrameRd: frameFields.side = 1; break;
-    default: return false;
+        case kFrameSd: frameFields.side = 0; break;
+        case kFrameRd: frameFields.side = 1; break;
+        default: return false;
     }
     if (frame.timestamp != 0) {
         // Bit 15 (the line of the timestamp record) is not part of the time.
@@ -167,11 +167,11 @@ void PutBit(int v) {
 
 void PutCheck() {
     switch (frameFields.endStatus) {
-    case 1: PutLiteral(" G"); break;
-    case 2: PutLiteral(" E"); break;
-    case 3: PutLiteral("SF"); break;
-    case 4: PutLiteral(" A"); break;
-    default: PutSpaces(2); break;
+        case 1: PutLiteral(" G"); break;
+        case 2: PutLiteral(" E"); break;
+        case 3: PutLiteral("SF"); break;
+        case 4: PutLiteral(" A"); break;
+        default: PutSpaces(2); break;
     }
 }
 
@@ -189,12 +189,9 @@ struct DataLimits {
 };
 
 constexpr DataLimits kDataLimits[] = {
-    {DataLayout::kHdlcFrame, 31, 4, 24, 52},
-    {DataLayout::kLapdFrame, 36, 1, 21, 49},
-    {DataLayout::kX25Packet, 40, 0, 19, 47},
-    {DataLayout::kLapdMessage, 33, 3, 23, 51},
-    {DataLayout::kPppLine, 32, 3, 23, 51},
-    {DataLayout::kPppDump, 10, 14, 34, 62},
+    {DataLayout::kHdlcFrame, 31, 4, 24, 52}, {DataLayout::kLapdFrame, 36, 1, 21, 49},
+    {DataLayout::kX25Packet, 40, 0, 19, 47}, {DataLayout::kLapdMessage, 33, 3, 23, 51},
+    {DataLayout::kPppLine, 32, 3, 23, 51},   {DataLayout::kPppDump, 10, 14, 34, 62},
 };
 
 // Rows are indexed by the layout, and each limit keeps the line within its width.

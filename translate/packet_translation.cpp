@@ -27,18 +27,18 @@ struct X25PacketRow {
     std::string_view rd;
 };
 constexpr X25PacketRow kX25PacketRows[] = {
-    {0x0B, "CR", "IC"},    // call request / incoming call
-    {0x0F, "CA", "CC"},    // call accepted / call connected
-    {0x13, "CQ", "CI"},    // clear request / clear indication
-    {0x17, "CF", "CF"},    // clear confirmation
-    {0x1B, "RQ", "RI"},    // reset request / reset indication
-    {0x1F, "RF", "RF"},    // reset confirmation
-    {0x23, "IT", "IT"},    // interrupt
-    {0x27, "IF", "IF"},    // interrupt confirmation
-    {0xF3, "REGQ", ""},    // registration request
-    {0xF7, "", "REGF"},    // registration confirmation
-    {0xFB, "SQ", "SI"},    // restart request / restart indication
-    {0xFF, "SF", "SF"},    // restart confirmation
+    {0x0B, "CR", "IC"},  // call request / incoming call
+    {0x0F, "CA", "CC"},  // call accepted / call connected
+    {0x13, "CQ", "CI"},  // clear request / clear indication
+    {0x17, "CF", "CF"},  // clear confirmation
+    {0x1B, "RQ", "RI"},  // reset request / reset indication
+    {0x1F, "RF", "RF"},  // reset confirmation
+    {0x23, "IT", "IT"},  // interrupt
+    {0x27, "IF", "IF"},  // interrupt confirmation
+    {0xF3, "REGQ", ""},  // registration request
+    {0xF7, "", "REGF"},  // registration confirmation
+    {0xFB, "SQ", "SI"},  // restart request / restart indication
+    {0xFF, "SF", "SF"},  // restart confirmation
 };
 
 // LAPD call-control message types (ITU-T Q.931), the same on both lines.
@@ -46,6 +46,8 @@ struct MessageRow {
     std::uint8_t type;
     std::string_view name;
 };
+// The rows stand as laid out; clang-format leaves them so.
+// clang-format off
 constexpr MessageRow kMessageRows[] = {
     {0x00, "ESCAPE"},
     {0x01, "ALERT"},
@@ -75,6 +77,7 @@ constexpr MessageRow kMessageRows[] = {
     {0x7B, "INFO"},
     {0x7D, "STATUS"},
 };
+// clang-format on
 
 // Column widths of the P-TYPE and MESSAGE fields.
 constexpr int kPacketNameWidth = 4;
@@ -127,18 +130,18 @@ namespace {
 
 // The decoded layer-3 header of the current frame; -1 (or an empty name) is "none".
 struct PacketFields {
-    std::int16_t gfi = -1;             // X.25 first octet: Q (7), D (6), modulo (4-5), group (0-3)
-    std::int16_t channel = -1;         // X.25 logical channel number octet
-    std::int32_t packetType = -1;      // X.25 packet type identifier, or LAPD message type
-    std::string_view packetName;       // empty when the type has no name
-    bool packetExtended = false;       // P(S)/P(R) are modulo 128
-    std::int8_t sendSeq = -1;          // P(S)
-    std::int8_t recvSeq = -1;          // P(R)
-    std::int8_t more = -1;             // M bit
-    std::int8_t qualifier = -1;        // Q bit
-    std::int8_t delivery = -1;         // D bit
-    std::int16_t discriminator = -1;   // LAPD protocol discriminator
-    std::uint8_t callRefLength = 0;    // call reference length in octets (0-15)
+    std::int16_t gfi = -1;               // X.25 first octet: Q (7), D (6), modulo (4-5), group (0-3)
+    std::int16_t channel = -1;           // X.25 logical channel number octet
+    std::int32_t packetType = -1;        // X.25 packet type identifier, or LAPD message type
+    std::string_view packetName;         // empty when the type has no name
+    bool packetExtended = false;         // P(S)/P(R) are modulo 128
+    std::int8_t sendSeq = -1;            // P(S)
+    std::int8_t recvSeq = -1;            // P(R)
+    std::int8_t more = -1;               // M bit
+    std::int8_t qualifier = -1;          // Q bit
+    std::int8_t delivery = -1;           // D bit
+    std::int16_t discriminator = -1;     // LAPD protocol discriminator
+    std::uint8_t callRefLength = 0;      // call reference length in octets (0-15)
     std::int16_t callRef[2] = {-1, -1};  // the first two call reference octets
 };
 
@@ -165,7 +168,7 @@ constexpr int GfiGroup(int gfi) { return gfi & 0x0F; }          // logical chann
 
 // Packet type identifier octet.
 constexpr bool IsDataPacket(int type) { return (type & 0x01) == 0; }
-constexpr bool IsCallSetupPacket(int type) { return (type & 0x03) == 0x03; }  // call set-up, clearing, reset, ...
+constexpr bool IsCallSetupPacket(int type) { return (type & 0x03) == 0x03; }   // call set-up, clearing, reset, ...
 constexpr bool IsDiagnosticFamily(int type) { return (type & 0x13) == 0x11; }  // bit 0 set, bit 1 clear, bit 4 set
 constexpr bool IsDiagnosticPacket(int type) { return (type & 0xFE) == 0xF0; }
 // Modulo 8: P(S) in bits 1-3, M in bit 4, P(R) in bits 5-7; modulo 128: P(S) in bits 1-7.

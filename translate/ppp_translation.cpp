@@ -18,6 +18,8 @@ struct PppProtocolName {
     std::string_view name;
 };
 
+// The rows stand as laid out; clang-format leaves them so.
+// clang-format off
 constexpr std::array<PppProtocolName, 62> kPppProtocols = {{
     {0x0001, "Padding"},
     {0x0021, "IP"},
@@ -82,6 +84,7 @@ constexpr std::array<PppProtocolName, 62> kPppProtocols = {{
     {0xC281, "PropAP"},
     {0xC481, "PropNIDA"},
 }};
+// clang-format on
 
 // ---- Code names ---------------------------------------------------------------
 // Indexed by the code octet (RFC 1661 codes 1-11, RFC 1570 codes 12-15); code 0
@@ -278,8 +281,8 @@ int DumpPppFrame(const AssembledFrame& frame) {
 }  // namespace
 
 int RunPppTranslation() {
-    return RunTranslation("        ** PPP CONVERSION **\n", "     TM   PROTOCOL CODE      ID DATA\n",
-                          TranslatePppFrame, FrameAssembly::kPpp);
+    return RunTranslation("        ** PPP CONVERSION **\n", "     TM   PROTOCOL CODE      ID DATA\n", TranslatePppFrame,
+                          FrameAssembly::kPpp);
 }
 
 int RunPppDump() {

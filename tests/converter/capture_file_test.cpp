@@ -169,10 +169,10 @@ TEST_F(CaptureFile, LoadSettingsRefusesUnknownVersionsAndShortFiles) {
 TEST_F(CaptureFile, RecordAreaKeepsOnlyWholeRecordsInsideTheFile) {
     struct Case {
         const char* what;
-        int records;               // records written after the settings
-        std::size_t extraBytes;    // bytes after them
-        std::uint32_t length;      // the length the settings claim
-        std::size_t areaLength;    // what the window spans
+        int records;             // records written after the settings
+        std::size_t extraBytes;  // bytes after them
+        std::uint32_t length;    // the length the settings claim
+        std::size_t areaLength;  // what the window spans
     };
     const Case cases[] = {
         {"exact", 3, 0, 12, 12},
@@ -246,8 +246,7 @@ TEST_F(CaptureFile, OpenDataFilePrintsOneMessagePerStatus) {
         {"valid", Write(CaptureBuilder().SdText("A"), "ok.dt"), 1, ""},
         {"missing", dir_.File("missing.dt"), 0, "Can't open data file.\n"},
         {"empty", WriteBytes("", "empty.dt"), 0, "Can't create mapping object.\n"},
-        {"identification", Write(CaptureBuilder().Ident("VX-5200  DATA    _"), "ident.dt"), 0,
-         "Unknown data file.\n"},
+        {"identification", Write(CaptureBuilder().Ident("VX-5200  DATA    _"), "ident.dt"), 0, "Unknown data file.\n"},
         {"version", Write(CaptureBuilder().Version("00002"), "v2.dt"), 0, "Unknown data file.\n"},
         {"data type", Write(CaptureBuilder().DataType(2), "type2.dt"), 0, "Unsuported data.\n"},
     };

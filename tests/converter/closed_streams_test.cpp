@@ -19,8 +19,8 @@ TEST(ClosedStandardStreams, ListingFileHoldsExactlyTheListing) {
     const std::string listing = ConvertToListing(b, {});
     TempDir dir;
     b.Write(dir.File("CAP.DT"));
-    const auto r = RunProgram("/bin/sh", {"-c", "exec \"$0\" \"$@\" <&- >&- 2>&-", VX5CVT_PATH, dir.File("CAP.DT"),
-                                          dir.File("OUT.TXT")});
+    const auto r = RunProgram(
+        "/bin/sh", {"-c", "exec \"$0\" \"$@\" <&- >&- 2>&-", VX5CVT_PATH, dir.File("CAP.DT"), dir.File("OUT.TXT")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(ReadFileBytes(dir.File("OUT.TXT")), listing);

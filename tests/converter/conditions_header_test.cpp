@@ -125,47 +125,68 @@ TEST_F(ConditionsHeader, AsyncBox) {
     // 9600 bit/s, 8 bits, no parity, 1 stop bit, ASCII, no BCC.
     Settings(capture::Async9600());
     const int result = ExpectHeader(1, kStars +
-                                       "* MODE    : ASYNC   CHAR BIT: 8      *\n"
-                                       "* S-SPEED : 9600    PARITY  : NONE   *\n"
-                                       "* R-SPEED : 9600    STOP BIT: 1      *\n"
-                                       "* CODE    : ASCII   BCC     : NONE   *\n" +
-                                       kStars + "PRINT DATA CODE : ASCII\n\n");
+                                           "* MODE    : ASYNC   CHAR BIT: 8      *\n"
+                                           "* S-SPEED : 9600    PARITY  : NONE   *\n"
+                                           "* R-SPEED : 9600    STOP BIT: 1      *\n"
+                                           "* CODE    : ASCII   BCC     : NONE   *\n" +
+                                           kStars + "PRINT DATA CODE : ASCII\n\n");
     EXPECT_EQ(result, 25) << "the character count of the PRINT DATA CODE line";
 }
 
 TEST_F(ConditionsHeader, AsyncBoxOtherNames) {
-    Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(1345).ReceiveSpeed(3).CharBits(0).Parity(5)
-                 .StopBitsOrClock(1).Code(9).Check(6));
+    Settings(CaptureBuilder()
+                 .Mode(kModeAsync)
+                 .SendSpeed(1345)
+                 .ReceiveSpeed(3)
+                 .CharBits(0)
+                 .Parity(5)
+                 .StopBitsOrClock(1)
+                 .Code(9)
+                 .Check(6));
     ExpectHeader(1, kStars +
-                    "* MODE    : ASYNC   CHAR BIT: 5      *\n"
-                    "* S-SPEED : 134.5   PARITY  : MP     *\n"
-                    "* R-SPEED : 0.3     STOP BIT: 2      *\n"
-                    "* CODE    : BAUDOT  BCC     : CRC-12 *\n" +
-                    kStars + "PRINT DATA CODE : BAUDOT\n\n");
+                        "* MODE    : ASYNC   CHAR BIT: 5      *\n"
+                        "* S-SPEED : 134.5   PARITY  : MP     *\n"
+                        "* R-SPEED : 0.3     STOP BIT: 2      *\n"
+                        "* CODE    : BAUDOT  BCC     : CRC-12 *\n" +
+                        kStars + "PRINT DATA CODE : BAUDOT\n\n");
 }
 
 TEST_F(ConditionsHeader, SyncBoxWithoutPrintCode) {
-    Settings(CaptureBuilder().Mode(kModeSync).SendSpeed(480000).ReceiveSpeed(1152000).CharBits(3).Parity(2)
-                 .StopBitsOrClock(2).Code(1).Check(3));
+    Settings(CaptureBuilder()
+                 .Mode(kModeSync)
+                 .SendSpeed(480000)
+                 .ReceiveSpeed(1152000)
+                 .CharBits(3)
+                 .Parity(2)
+                 .StopBitsOrClock(2)
+                 .Code(1)
+                 .Check(3));
     const int result = ExpectHeader(0, kStars +
-                                       "* MODE    : SYNC    CHAR BIT: 8      *\n"
-                                       "* S-SPEED : 48000   PARITY  : EVEN   *\n"
-                                       "* R-SPEED : 115.2k  CLOCK   : RT     *\n"
-                                       "* CODE    : EBCDIC  BCC     : CRC-16 *\n" +
-                                       kStars + "\n");
+                                           "* MODE    : SYNC    CHAR BIT: 8      *\n"
+                                           "* S-SPEED : 48000   PARITY  : EVEN   *\n"
+                                           "* R-SPEED : 115.2k  CLOCK   : RT     *\n"
+                                           "* CODE    : EBCDIC  BCC     : CRC-16 *\n" +
+                                           kStars + "\n");
     EXPECT_EQ(result, '\n');
 }
 
 TEST_F(ConditionsHeader, HdlcBoxWithOneAddress) {
-    Settings(CaptureBuilder().Mode(kModeHdlc).SendSpeed(640000).ReceiveSpeed(15440000).CharBits(3)
-                 .StopBitsOrClock(3).Code(5).Check(1).SdAddress(0x01));
+    Settings(CaptureBuilder()
+                 .Mode(kModeHdlc)
+                 .SendSpeed(640000)
+                 .ReceiveSpeed(15440000)
+                 .CharBits(3)
+                 .StopBitsOrClock(3)
+                 .Code(5)
+                 .Check(1)
+                 .SdAddress(0x01));
     ExpectHeader(0, kStars +
-                    "* MODE    : HDLC    CHAR BIT: 8      *\n"
-                    "* S-SPEED : 64000   PARITY  : NONE   *\n"
-                    "* R-SPEED : 1.544M  CLOCK   : AR     *\n"
-                    "* CODE    : HEX     FCS     : ON     *\n"
-                    "* SD-ADDR : 01      RD-ADDR : **     *\n" +
-                    kStars + "\n");
+                        "* MODE    : HDLC    CHAR BIT: 8      *\n"
+                        "* S-SPEED : 64000   PARITY  : NONE   *\n"
+                        "* R-SPEED : 1.544M  CLOCK   : AR     *\n"
+                        "* CODE    : HEX     FCS     : ON     *\n"
+                        "* SD-ADDR : 01      RD-ADDR : **     *\n" +
+                        kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, HdlcAddressLines) {
@@ -184,23 +205,24 @@ TEST_F(ConditionsHeader, HdlcAddressLines) {
         SCOPED_TRACE(c.line);
         Settings(c.builder.Mode(kModeHdlc).SendSpeed(20480000).ReceiveSpeed(2560000).Code(0).Check(0));
         ExpectHeader(0, kStars +
-                        "* MODE    : HDLC    CHAR BIT: 5      *\n"
-                        "* S-SPEED : 2.048M  PARITY  : NONE   *\n"
-                        "* R-SPEED : 256k    CLOCK   : ST1    *\n"
-                        "* CODE    : ASCII   FCS     : OFF    *\n" +
-                        c.line + kStars + "\n");
+                            "* MODE    : HDLC    CHAR BIT: 5      *\n"
+                            "* S-SPEED : 2.048M  PARITY  : NONE   *\n"
+                            "* R-SPEED : 256k    CLOCK   : ST1    *\n"
+                            "* CODE    : ASCII   FCS     : OFF    *\n" +
+                            c.line + kStars + "\n");
     }
 }
 
 TEST_F(ConditionsHeader, PppBox) {
-    Settings(CaptureBuilder().Mode(kModePpp).SendSpeed(1000000).ReceiveSpeed(20000000).Code(10).CharBits(3)
-                 .Parity(1).Check(2));
+    Settings(
+        CaptureBuilder().Mode(kModePpp).SendSpeed(1000000).ReceiveSpeed(20000000).Code(10).CharBits(3).Parity(1).Check(
+            2));
     ExpectHeader(0, kStars +
-                    "* MODE    : PPP                      *\n"
-                    "* S-SPEED : 100k                     *\n"
-                    "* R-SPEED : 2M                       *\n"
-                    "* CODE    : (HEX)                    *\n" +
-                    kStars + "\n");
+                        "* MODE    : PPP                      *\n"
+                        "* S-SPEED : 100k                     *\n"
+                        "* R-SPEED : 2M                       *\n"
+                        "* CODE    : (HEX)                    *\n" +
+                        kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, OtherModesHaveNoModeLines) {
@@ -212,7 +234,7 @@ TEST_F(ConditionsHeader, OtherModesHaveNoModeLines) {
 }
 
 TEST_F(ConditionsHeader, EveryCodeName) {
-    const char* names[] = {"ASCII", "EBCDIC", "EBCDIK", "JIS 7", "JIS 8", "HEX",
+    const char* names[] = {"ASCII", "EBCDIC", "EBCDIK", "JIS 7",  "JIS 8", "HEX",
                            "EBCD",  "TRANSC", "IPARS",  "BAUDOT", "(HEX)"};
     for (int code = 0; code <= 10; ++code) {
         SCOPED_TRACE(code);
@@ -227,31 +249,38 @@ TEST_F(ConditionsHeader, EveryCodeName) {
 }
 
 TEST_F(ConditionsHeader, ValuesOutsideTheNameTablesPrintBlanks) {
-    Settings(CaptureBuilder().Mode(kModeAsync).SendSpeed(96000).ReceiveSpeed(96000).CharBits(4).Parity(6)
-                 .StopBitsOrClock(2).Code(11).Check(7));
+    Settings(CaptureBuilder()
+                 .Mode(kModeAsync)
+                 .SendSpeed(96000)
+                 .ReceiveSpeed(96000)
+                 .CharBits(4)
+                 .Parity(6)
+                 .StopBitsOrClock(2)
+                 .Code(11)
+                 .Check(7));
     ExpectHeader(1, kStars +
-                    "* MODE    : ASYNC   CHAR BIT:        *\n"
-                    "* S-SPEED : 9600    PARITY  :        *\n"
-                    "* R-SPEED : 9600    STOP BIT:        *\n"
-                    "* CODE    :         BCC     :        *\n" +
-                    kStars + "PRINT DATA CODE : \n\n");
+                        "* MODE    : ASYNC   CHAR BIT:        *\n"
+                        "* S-SPEED : 9600    PARITY  :        *\n"
+                        "* R-SPEED : 9600    STOP BIT:        *\n"
+                        "* CODE    :         BCC     :        *\n" +
+                        kStars + "PRINT DATA CODE : \n\n");
 
     Settings(CaptureBuilder().Mode(kModeSync).CharBits(-1).Parity(-128).StopBitsOrClock(4).Code(-1).Check(-7));
     ExpectHeader(0, kStars +
-                    "* MODE    : SYNC    CHAR BIT:        *\n"
-                    "* S-SPEED : 0       PARITY  :        *\n"
-                    "* R-SPEED : 0       CLOCK   :        *\n"
-                    "* CODE    :         BCC     :        *\n" +
-                    kStars + "\n");
+                        "* MODE    : SYNC    CHAR BIT:        *\n"
+                        "* S-SPEED : 0       PARITY  :        *\n"
+                        "* R-SPEED : 0       CLOCK   :        *\n"
+                        "* CODE    :         BCC     :        *\n" +
+                        kStars + "\n");
 
     Settings(CaptureBuilder().Mode(kModeHdlc).CharBits(100).StopBitsOrClock(-1).Code(127).Check(-1));
     ExpectHeader(0, kStars +
-                    "* MODE    : HDLC    CHAR BIT:        *\n"
-                    "* S-SPEED : 0       PARITY  : NONE   *\n"
-                    "* R-SPEED : 0       CLOCK   :        *\n"
-                    "* CODE    :         FCS     : ON     *\n"
-                    "* SD-ADDR : **      RD-ADDR : **     *\n" +
-                    kStars + "\n");
+                        "* MODE    : HDLC    CHAR BIT:        *\n"
+                        "* S-SPEED : 0       PARITY  : NONE   *\n"
+                        "* R-SPEED : 0       CLOCK   :        *\n"
+                        "* CODE    :         FCS     : ON     *\n"
+                        "* SD-ADDR : **      RD-ADDR : **     *\n" +
+                        kStars + "\n");
 }
 
 TEST_F(ConditionsHeader, PrintCodeComesFromTheOptions) {

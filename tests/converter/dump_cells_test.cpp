@@ -39,13 +39,13 @@ TEST_F(DumpCellsTest, MarkerCellsSpellCountAndTime) {
         const char* text;
     };
     const Case cases[] = {
-        {0x00000C02, "[ 0012 ]"},        // idle 12
-        {0x27000F02, "[ 9999 ]"},        // idle 9999
-        {0x27001002, "[ OVER ]"},        // idle 10000
-        {0xFF00FF02, "[ OVER ]"},        // idle 65535
-        {0x56341203, "[123456]"},        // time bytes 12 34 56
+        {0x00000C02, "[ 0012 ]"},           // idle 12
+        {0x27000F02, "[ 9999 ]"},           // idle 9999
+        {0x27001002, "[ OVER ]"},           // idle 10000
+        {0xFF00FF02, "[ OVER ]"},           // idle 65535
+        {0x56341203, "[123456]"},           // time bytes 12 34 56
         {0x0000FF03 | 0x8000, "[7F0000]"},  // the direction bit is not a time digit
-        {0x00000080, "        "},        // empty column
+        {0x00000080, "        "},           // empty column
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -86,20 +86,22 @@ TEST(DumpListings, RowsForEveryDataLineAndCodeFilter) {
 TEST(DumpListings, BlockWidthFollowsTheListingColumns) {
     CaptureBuilder b = Async9600();
     b.SdText("The quick brown fox jumps over");
-    const std::string hex = "546865207175696" "36B2062726F776E20666F78206A756D7073206F766572";
+    const std::string hex =
+        "546865207175696"
+        "36B2062726F776E20666F78206A756D7073206F766572";
     const std::string chars = " T h e   q u i c k   b r o w n   f o x   j u m p s   o v e r";
 
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
-                                                "SD:54686520717569636B2062726F77\n"
-                                                "    T h e   q u i c k   b r o w\n"
-                                                "\n" +
-                                                "SD:6E20666F78206A756D7073206F76\n"
-                                                "    n   f o x   j u m p s   o v\n"
-                                                "\n" +
-                                                Row40("SD:6572") + Row40("    e r") + "\n"));
-    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C80"}), Crlf(kAsyncHeader + "SD:" + hex.substr(0, 56) + "\n" + "   " +
-                                                chars.substr(0, 56) + "\n\n" + "SD:" + Pad(hex.substr(56), 56) +
-                                                "\n" + "   " + Pad(chars.substr(56), 56) + "\n\n"));
+                                                         "SD:54686520717569636B2062726F77\n"
+                                                         "    T h e   q u i c k   b r o w\n"
+                                                         "\n" +
+                                                         "SD:6E20666F78206A756D7073206F76\n"
+                                                         "    n   f o x   j u m p s   o v\n"
+                                                         "\n" +
+                                                         Row40("SD:6572") + Row40("    e r") + "\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C80"}),
+              Crlf(kAsyncHeader + "SD:" + hex.substr(0, 56) + "\n" + "   " + chars.substr(0, 56) + "\n\n" +
+                   "SD:" + Pad(hex.substr(56), 56) + "\n" + "   " + Pad(chars.substr(56), 56) + "\n\n"));
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C136"}),
               Crlf(kAsyncHeader + "SD:" + Pad(hex, 112) + "\n" + "   " + Pad(chars, 112) + "\n\n"));
 }
@@ -108,33 +110,33 @@ TEST(DumpListings, MarkersContinueInTheNextBlock) {
     CaptureBuilder b = Async9600();
     b.SdText("abcdefghijkl").Idle(10000).SdText("mnopqrstuv").Timestamp(0x12, 0x34, 0x56).Sd('w');
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40"}), Crlf(kAsyncHeader +
-                                                "SD:6162636465666768696A6B6C[ ID\n"
-                                                "    a b c d e f g h i j k l[ OV\n"
-                                                "\n" +
-                                                "SD:LE ]6D6E6F70717273747576[ TM\n"
-                                                "   ER ] m n o p q r s t u v[123\n"
-                                                "\n" +
-                                                Row40("SD:SP ]77") + Row40("   456] w") + "\n"));
+                                                         "SD:6162636465666768696A6B6C[ ID\n"
+                                                         "    a b c d e f g h i j k l[ OV\n"
+                                                         "\n" +
+                                                         "SD:LE ]6D6E6F70717273747576[ TM\n"
+                                                         "   ER ] m n o p q r s t u v[123\n"
+                                                         "\n" +
+                                                         Row40("SD:SP ]77") + Row40("   456] w") + "\n"));
     // Without idle and timestamp markers only the data remains.
-    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-i"}), Crlf(kAsyncHeader +
-                                                      "SD:6162636465666768696A6B6C6D6E\n"
-                                                      "    a b c d e f g h i j k l m n\n"
-                                                      "\n" +
-                                                      Row40("SD:6F7071727374757677") +
-                                                      Row40("    o p q r s t u v w") + "\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-i"}),
+              Crlf(kAsyncHeader +
+                   "SD:6162636465666768696A6B6C6D6E\n"
+                   "    a b c d e f g h i j k l m n\n"
+                   "\n" +
+                   Row40("SD:6F7071727374757677") + Row40("    o p q r s t u v w") + "\n"));
 }
 
 TEST(DumpListings, NoGuideLeavesOutBoxLeadsAndEmptyLines) {
     EXPECT_EQ(ConvertToListing(MixedTraffic(), {"-C40", "-n"}), Crlf("4869 - -[ IDLE ]0D[ TMSP ]  \n"
-                                                             " H i    [ 0012 ]CR[123456]  \n"
-                                                             " - -4F4B        0A          \n"
-                                                             "     O K        LF          \n"));
+                                                                     " H i    [ 0012 ]CR[123456]  \n"
+                                                                     " - -4F4B        0A          \n"
+                                                                     "     O K        LF          \n"));
 }
 
 TEST(DumpListings, EmptyRecordAreaGivesOneBlankBlock) {
     const std::string blanks(56, ' ');
-    EXPECT_EQ(ConvertToListing(Async9600(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" + "RD:" +
-                                         blanks + "\n" + "   " + blanks + "\n\n"));
+    EXPECT_EQ(ConvertToListing(Async9600(), {}), Crlf(kAsyncHeader + "SD:" + blanks + "\n" + "   " + blanks + "\n" +
+                                                      "RD:" + blanks + "\n" + "   " + blanks + "\n\n"));
 }
 
 TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
@@ -142,11 +144,11 @@ TEST(DumpListings, CharacterCellsOutsideTheCodeAndWithoutTables) {
     CaptureBuilder ebcd = Async9600();
     ebcd.Code(6).Sd(0x40).Sd(0x02);
     EXPECT_EQ(ConvertToListing(ebcd, {"-d1", "-C40", "-n"}), Crlf("4002                        \n"
-                                                         "   @                        \n"));
+                                                                  "   @                        \n"));
     CaptureBuilder hex = Async9600();
     hex.Code(10).Sd(0x41).Sd(0xFE, 1);
     EXPECT_EQ(ConvertToListing(hex, {"-d1", "-C40", "-n"}), Crlf("41FE                        \n"
-                                                        "41FE                        \n"));
+                                                                 "41FE                        \n"));
 }
 
 TEST(DumpListings, ControlRecordsOfOtherTypesAndStrayBits) {
@@ -157,7 +159,7 @@ TEST(DumpListings, ControlRecordsOfOtherTypesAndStrayBits) {
     CaptureBuilder b = Async9600();
     b.Record(0x00000000).Record(0x0000400E).Record(0x000000C1).Sd('A');
     EXPECT_EQ(ConvertToListing(b, {"-d1", "-C40", "-n"}), Crlf("        [ IDLE ]41          \n"
-                                                          "        [ 0064 ] A          \n"));
+                                                               "        [ 0064 ] A          \n"));
 }
 
 TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
@@ -165,6 +167,8 @@ TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
     CaptureBuilder b = Async9600();
     b.LineStateRecorded(true).Sd('A').LineState(0x01, 0x03).Rd('B').Idle(5);
     const std::string tail(14, ' ');
+    // The chart as printed, one row per line.
+    // clang-format off
     EXPECT_EQ(ConvertToListing(b, {"-l", "-C40"}), Crlf(kAsyncHeader +
                                                "SD:41   -[ IDLE ]" + tail + "\n" +
                                                "    A    [ 0005 ]" + tail + "\n" +
@@ -176,19 +180,20 @@ TEST(DumpListings, LineStateChartWithAChangeInsideTheBlock) {
                                                "CD:11111111111111" + tail + "\n" +
                                                "ER:11111111111111" + tail + "\n" +
                                                "\n"));
+    // clang-format on
 }
 
 TEST(DumpListings, LineStateChartFindsTheStateBackwardInALaterBlock) {
     CaptureBuilder b = Async9600();
     b.LineStateRecorded(true).LineState(0x00, 0x80).SdText("0123456789ABCDEF");
-    EXPECT_EQ(ConvertToListing(b, {"-l70", "-d1", "-c2", "-C40"}), Crlf(kAsyncHeader +
-                                                               "SD:  30313233343536373839414243\n"
-                                                               "\n" +
-                                                               "EX:1000000000000000000000000000\n"
-                                                               "RS:1111111111111111111111111111\n"
-                                                               "\n" +
-                                                               Row40("SD:444546") + "\n" + Row40("EX:000000") +
-                                                               Row40("RS:111111") + "\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-l70", "-d1", "-c2", "-C40"}),
+              Crlf(kAsyncHeader +
+                   "SD:  30313233343536373839414243\n"
+                   "\n" +
+                   "EX:1000000000000000000000000000\n"
+                   "RS:1111111111111111111111111111\n"
+                   "\n" +
+                   Row40("SD:444546") + "\n" + Row40("EX:000000") + Row40("RS:111111") + "\n"));
 }
 
 TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
@@ -196,14 +201,14 @@ TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
     CaptureBuilder b = Async9600();
     b.Timestamp(0x01, 0x02, 0x03).Sd(0x05).Idle(7).Rd(0x10).Rd('0').Sd(0x02).SdText("HELLO").Sd(0x03);
     b.Rd(0x10).Rd('1').Sd(0x04);
-    EXPECT_EQ(ConvertToListing(b, {"-f", "-C40"}), Crlf(kAsyncHeader +
-                                               "SD:[ TMSP ]  [ IDLE ] - -      \n"
-                                               "   [010203]EQ[ 0007 ]    SX -EX\n"
-                                               "RD:         -             - - -\n"
-                                               "                     AK 0      \n"
-                                               "\n" +
-                                               Row40("SD: - -") + Row40("       ET") + Row40("RD:     -") +
-                                               Row40("   AK 1") + "\n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f", "-C40"}),
+              Crlf(kAsyncHeader +
+                   "SD:[ TMSP ]  [ IDLE ] - -      \n"
+                   "   [010203]EQ[ 0007 ]    SX -EX\n"
+                   "RD:         -             - - -\n"
+                   "                     AK 0      \n"
+                   "\n" +
+                   Row40("SD: - -") + Row40("       ET") + Row40("RD:     -") + Row40("   AK 1") + "\n"));
 }
 
 // Runs a dump driver in-process over the capture's records with a small line
@@ -243,12 +248,12 @@ TEST(DumpListings, BlockLimitScalesTheLineBudgetByTheRowsOfABlock) {
         int blocks;
     };
     const Case cases[] = {
-        {RunNormalDump, 40, 1, 6},      {RunNormalDump, 40, 13, 78},    {RunNormalDump, 40, 14, 80},
-        {RunNormalDump, 80, 1, 3},      {RunNormalDump, 80, 13, 39},    {RunNormalDump, 80, 14, 40},
-        {RunNormalDump, 136, 1, 2},     {RunNormalDump, 136, 2, 3},     {RunNormalDump, 136, 13, 20},
-        {RunTranslateDump, 80, 2, 6},   {RunLineStateChart, 40, 1, 2},  {RunLineStateChart, 40, 39, 78},
+        {RunNormalDump, 40, 1, 6},       {RunNormalDump, 40, 13, 78},     {RunNormalDump, 40, 14, 80},
+        {RunNormalDump, 80, 1, 3},       {RunNormalDump, 80, 13, 39},     {RunNormalDump, 80, 14, 40},
+        {RunNormalDump, 136, 1, 2},      {RunNormalDump, 136, 2, 3},      {RunNormalDump, 136, 13, 20},
+        {RunTranslateDump, 80, 2, 6},    {RunLineStateChart, 40, 1, 2},   {RunLineStateChart, 40, 39, 78},
         {RunLineStateChart, 40, 40, 80}, {RunLineStateChart, 80, 39, 39}, {RunLineStateChart, 80, 40, 40},
-        {RunLineStateChart, 136, 1, 1}, {RunLineStateChart, 136, 3, 2}, {RunLineStateChart, 136, 39, 20},
+        {RunLineStateChart, 136, 1, 1},  {RunLineStateChart, 136, 3, 2},  {RunLineStateChart, 136, 39, 20},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.columns << " columns, budget " << c.budget);

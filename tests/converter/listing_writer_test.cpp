@@ -92,8 +92,8 @@ TEST_F(ListingWriter, PaddingComesBeforeTheFirstCharacterOfTheNextPage) {
 TEST_F(ListingWriter, ALineEndAfterThePaddingIsTheNewPagesFirstLine) {
     Start(66);
     Put(Lines("L", 1, 60));
-    Put("\n");                  // page 2, line 1 (empty)
-    Put(Lines("M", 2, 60));     // page 2, lines 2-60
+    Put("\n");               // page 2, line 1 (empty)
+    Put(Lines("M", 2, 60));  // page 2, lines 2-60
     Put("X\n");
     EXPECT_EQ(Finish(), Crlf(Lines("L", 1, 60) + kPagePadding + "\n" + Lines("M", 2, 60) + kPagePadding + "X\n"));
 }

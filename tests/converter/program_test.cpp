@@ -109,9 +109,8 @@ void ExpectListingsByMode(const std::vector<ModeCase>& cases, void (*fill)(captu
 
 TEST(CommandLine, RejectedFormsPrintUsage) {
     const std::vector<std::vector<std::string>> rejected = {
-        {"-x"}, {"-"}, {"-d3"}, {"-d1x"}, {"-d-1"}, {"-l8"}, {"-l012345670"}, {"-l01a"},
-        {"-f5"}, {"-f12"}, {"-f210"}, {"-fx"}, {"-c3"}, {"-C100"}, {"-C"}, {"-L60"},
-        {"a", "b", "c"}, {"-C 80x"},
+        {"-x"},   {"-"},     {"-d3"}, {"-d1x"}, {"-d-1"},  {"-l8"}, {"-l012345670"}, {"-l01a"},       {"-f5"},
+        {"-f12"}, {"-f210"}, {"-fx"}, {"-c3"},  {"-C100"}, {"-C"},  {"-L60"},        {"a", "b", "c"}, {"-C 80x"},
     };
     for (const auto& args : rejected) {
         SCOPED_TRACE(args[0]);
@@ -266,19 +265,29 @@ TEST(Program, FailuresSayWhatAndWhy) {
         {{d + "none.dt"}, 1, "Can't open data file.\n", d + "none.dt: No such file or directory"},
         {{dir.Path()}, 1, "Can't open data file.\n", dir.Path() + ": is a directory"},
         {{d + "empty.dt"}, 1, "Can't create mapping object.\n", d + "empty.dt: the file is empty"},
-        {{d + "ident.dt"}, 1, "Unknown data file.\n",
+        {{d + "ident.dt"},
+         1,
+         "Unknown data file.\n",
          d + "ident.dt: not a capture data file (identification text differs)"},
         {{d + "v2.dt"}, 1, "Unknown data file.\n", d + "v2.dt: format version 2 is not supported"},
         {{d + "type2.dt"}, 1, "Unsuported data.\n", d + "type2.dt: data type 2 is not supported"},
-        {{d + "short.dt"}, 1, "Data file error.\n",
+        {{d + "short.dt"},
+         1,
+         "Data file error.\n",
          d + "short.dt: the file ends inside its settings block (1200 of 1762 bytes)"},
         {{d + "good.dt", d + "good.dt"}, 1, "Can't create print data file.\n", d + "good.dt: is the data file itself"},
-        {{d + "good.dt", d + "no/out.txt"}, 1, "Can't create print data file.\n",
+        {{d + "good.dt", d + "no/out.txt"},
+         1,
+         "Can't create print data file.\n",
          d + "no/out.txt: No such file or directory"},
-        {{d + "good.dt", "/dev/full"}, 1, "Convert start.\nCan't write print data file.\n",
+        {{d + "good.dt", "/dev/full"},
+         1,
+         "Convert start.\nCan't write print data file.\n",
          "/dev/full: No space left on device"},
         // A warning only: the listing of what is there is made as before.
-        {{cut, d + "out.txt"}, 0, "Convert start.\nComplete.\n",
+        {{cut, d + "out.txt"},
+         0,
+         "Convert start.\nComplete.\n",
          cut + ": the record area reaches past the end of the file: listing the 3 whole records present of 5000"},
     };
     for (const Case& c : cases) {
@@ -315,14 +324,15 @@ TEST(Dialogue, WholeDialogues) {
     capture::CaptureBuilder().Mode(0).LineStateRecorded(true).LineState(0, 1).Write(dir.File("l.dt"));
     const std::string lineState = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
     const std::string dataLine = "Select data line (1:SD & RD, 2:SD, 3:RD) ? ";
-    const std::string tail = "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? Skip IDLE/TMSP (1:No, 2:Yes) ? "
-                             "Skip guide (1:No, 2:Yes) ? ";
+    const std::string tail =
+        "Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? Skip IDLE/TMSP (1:No, 2:Yes) ? "
+        "Skip guide (1:No, 2:Yes) ? ";
     const std::pair<std::string, std::string> cases[] = {
         // An empty name repeats the prompt; "x" counts as 0 and repeats the numeric prompt.
         {"\na.dt\n\nout.txt\nx\n2\n4\n1\n1\n2\n1\n",
          "Data filename ? Data filename ? Save filename ? Save filename ? \n"
-         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? " + dataLine + dataLine +
-             tail},
+         "Print format (1:Normal, 2:Translate) ? Print format (1:Normal, 2:Translate) ? " +
+             dataLine + dataLine + tail},
         // HDLC packet translation asks every level.
         {"h.dt\nout.txt\n3\n2\n2\n2\n2\n1\n",
          "Data filename ? Save filename ? \nPrint format (1:Normal, 2:Line state, 3:Translate) ? " + dataLine +
@@ -371,14 +381,14 @@ TEST(Dialogue, AnswersSetTheOptions) {
         int frameFormat, packetFormat, dataLine;
     };
     const std::vector<Case> cases = {
-        {hdlc, "2\n3\n1\n1\n1\n", 0, -1, 2},   // SDLC mod 8 frames, RD only
-        {hdlc, "2\n1\n1\n1\n2\n", 1, -1, 0},   // SDLC mod 128
-        {hdlc, "2\n2\n2\n2\n1\n1\n", 2, 0, 1}, // X.25 mod 8 frames with X.25 packets
-        {hdlc, "2\n1\n1\n2\n2\n", 3, -1, 0},   // X.25 mod 128
-        {hdlc, "2\n1\n2\n3\n2\n", 4, 1, 0},    // LAPD: no modulo question
-        {ppp, "2\n1\n2\n", 6, -1, 0},          // PPP frame dump
-        {ppp, "2\n1\n1\n", 5, -1, 0},          // PPP translation
-        {async, "2\n1\n1\n1\n1\n", 2, -1, 0},  // translate without a question
+        {hdlc, "2\n3\n1\n1\n1\n", 0, -1, 2},    // SDLC mod 8 frames, RD only
+        {hdlc, "2\n1\n1\n1\n2\n", 1, -1, 0},    // SDLC mod 128
+        {hdlc, "2\n2\n2\n2\n1\n1\n", 2, 0, 1},  // X.25 mod 8 frames with X.25 packets
+        {hdlc, "2\n1\n1\n2\n2\n", 3, -1, 0},    // X.25 mod 128
+        {hdlc, "2\n1\n2\n3\n2\n", 4, 1, 0},     // LAPD: no modulo question
+        {ppp, "2\n1\n2\n", 6, -1, 0},           // PPP frame dump
+        {ppp, "2\n1\n1\n", 5, -1, 0},           // PPP translation
+        {async, "2\n1\n1\n1\n1\n", 2, -1, 0},   // translate without a question
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
@@ -405,22 +415,24 @@ TEST(Program, DriverChoiceByOptionsAndMode) {
     const std::string normalDump = "05" + blanks26 + "\nEQ" + blanks26 + "\n";
     const std::string translateDump = std::string(28, ' ') + "\nEQ" + blanks26 + "\n";
     const std::string messages = "        ** PACKET CONVERSION **\n     TM   PD  MESSAGE CRF CR  FC DATA\n";
-    ExpectListingsByMode({
-        {kModeAsync, {}, normalDump},
-        {kModeAsync, {"-f"}, translateDump},
-        {kModeSync, {"-f41"}, translateDump},
-        {4, {"-f"}, translateDump},
-        {-1, {"-f20"}, translateDump},
-        {kModeHdlc, {}, normalDump},
-        {kModeHdlc, {"-f", "-l0"}, normalDump + "11" + blanks26 + "\n"},  // the chart wins
-        {kModeHdlc, {"-f"}, kFramesTop},
-        {kModeHdlc, {"-f4"}, kLapdFramesTop},
-        {kModeHdlc, {"-f20"}, kX25Top},
-        {kModeHdlc, {"-f41"}, messages},
-        {kModePpp, {}, normalDump},
-        {kModePpp, {"-f"}, kPppTop},
-        {kModePpp, {"-f41"}, kPppTop},  // the command line cannot ask for the PPP frame dump
-    }, [](capture::CaptureBuilder& b) { b.Sd(0x05); }, {"-n", "-d1", "-C40"});
+    ExpectListingsByMode(
+        {
+            {kModeAsync, {}, normalDump},
+            {kModeAsync, {"-f"}, translateDump},
+            {kModeSync, {"-f41"}, translateDump},
+            {4, {"-f"}, translateDump},
+            {-1, {"-f20"}, translateDump},
+            {kModeHdlc, {}, normalDump},
+            {kModeHdlc, {"-f", "-l0"}, normalDump + "11" + blanks26 + "\n"},  // the chart wins
+            {kModeHdlc, {"-f"}, kFramesTop},
+            {kModeHdlc, {"-f4"}, kLapdFramesTop},
+            {kModeHdlc, {"-f20"}, kX25Top},
+            {kModeHdlc, {"-f41"}, messages},
+            {kModePpp, {}, normalDump},
+            {kModePpp, {"-f"}, kPppTop},
+            {kModePpp, {"-f41"}, kPppTop},  // the command line cannot ask for the PPP frame dump
+        },
+        [](capture::CaptureBuilder& b) { b.Sd(0x05); }, {"-n", "-d1", "-C40"});
 }
 
 TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
@@ -443,9 +455,8 @@ TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
         {"a.dt\nout.txt\n2\n1\n",
          head + withLineStates + dataLine + "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? "},
         {"h.dt\nout.txt\n2\n1\n", head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? "},
-        {"h.dt\nout.txt\n2\n1\n1\n",
-         head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
-             "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "},
+        {"h.dt\nout.txt\n2\n1\n1\n", head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
+                                         "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? "},
         {"h.dt\nout.txt\n2\n1\n1\n1\n",
          head + withoutLineStates + dataLine + "Translate level (1:Frame, 2:Packet) ? " +
              "Frame type (1:SDLC, 2:X.25(LAPB), 3:LAPD) ? Modulo (1:mod 8, 2:mod128) ? "},
@@ -474,7 +485,8 @@ TEST(Dialogue, LongAnswersAreOneAnswerEach) {
     AsyncCapture().Write(dir.File("a.dt"));
     const std::string blanks(300, ' ');
     // A file name longer than 255 characters is asked again, never cut; 255 fit.
-    auto longName = RunProgram(VX5CVT_PATH, {}, std::string(256, 'x') + "\n" + std::string(255, 'y') + "\n", dir.Path());
+    auto longName =
+        RunProgram(VX5CVT_PATH, {}, std::string(256, 'x') + "\n" + std::string(255, 'y') + "\n", dir.Path());
     EXPECT_EQ(longName.exitCode, 1);
     EXPECT_EQ(longName.out, kBanner + "Data filename ? Data filename ? Can't open data file.\n");
     auto longSave = RunProgram(VX5CVT_PATH, {}, "a.dt\n" + std::string(300, 'z') + "\n", dir.Path());
@@ -526,19 +538,23 @@ TEST(Program, ListingCutShortKeepsWhatWasWritten) {
 // one): the dumps show the three markers, the translations find no frame.
 TEST(Program, EveryListingOfACaptureMadeOnlyOfTimestamps) {
     const std::string blanks(28, ' ');
-    const std::string markers = "[ TMSP ][ TMSP ][ TMSP ]    \n"
-                                "[123456][010203][7FFFFF]    \n" +
-                                blanks + "\n" + blanks + "\n";
-    ExpectListingsByMode({
-        {kModeAsync, {}, markers},
-        {kModeAsync, {"-f"}, markers},
-        {kModeAsync, {"-l0"}, markers + std::string(24, '1') + "    \n"},
-        {kModeHdlc, {"-f"}, kFramesTop},
-        {kModeHdlc, {"-f4"}, kLapdFramesTop},
-        {kModeHdlc, {"-f20"}, kX25Top},
-        {kModePpp, {"-f"}, kPppTop},
-    }, [](capture::CaptureBuilder& b) {
-        b.FrameTimestamp(true).Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true);
-        b.Timestamp(0x7F, 0xFF, 0xFF);
-    }, {"-n", "-C40"});
+    const std::string markers =
+        "[ TMSP ][ TMSP ][ TMSP ]    \n"
+        "[123456][010203][7FFFFF]    \n" +
+        blanks + "\n" + blanks + "\n";
+    ExpectListingsByMode(
+        {
+            {kModeAsync, {}, markers},
+            {kModeAsync, {"-f"}, markers},
+            {kModeAsync, {"-l0"}, markers + std::string(24, '1') + "    \n"},
+            {kModeHdlc, {"-f"}, kFramesTop},
+            {kModeHdlc, {"-f4"}, kLapdFramesTop},
+            {kModeHdlc, {"-f20"}, kX25Top},
+            {kModePpp, {"-f"}, kPppTop},
+        },
+        [](capture::CaptureBuilder& b) {
+            b.FrameTimestamp(true).Timestamp(0x12, 0x34, 0x56, false, true).Timestamp(0x01, 0x02, 0x03, true, true);
+            b.Timestamp(0x7F, 0xFF, 0xFF);
+        },
+        {"-n", "-C40"});
 }

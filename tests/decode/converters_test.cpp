@@ -27,20 +27,60 @@ struct Family {
 };
 
 const Family kFamilies[] = {
-    {"ASCII", 0, {{"SOH", 0x01}, {"STX", 0x02}, {"ETX", 0x03}, {"EOT", 0x04}, {"ENQ", 0x05},
-                  {"ACK", 0x06}, {"DLE", 0x10}, {"NAK", 0x15}, {"ETB", 0x17}, {"ITB", 0x1F},
-                  {"ACK0", 0x30}, {"ACK1", 0x31}, {"WACK", 0x3B}, {"RVI", 0x3C}, {"x", 0x41}}},
-    {"EBCDIC", 1, {{"SOH", 0x01}, {"STX", 0x02}, {"ETX", 0x03}, {"EOT", 0x37}, {"ENQ", 0x2D},
-                   {"ACK", 0x2E}, {"DLE", 0x10}, {"NAK", 0x3D}, {"ETB", 0x26}, {"ITB", 0x1F},
-                   {"ACK0", 0x70}, {"ACK1", 0x61}, {"WACK", 0x6B}, {"RVI", 0x7C}, {"x", 0xC1}}},
-    {"TRANSC", 7, {{"SOH", 0x00}, {"STX", 0x0A}, {"ETX", 0x2E}, {"EOT", 0x1E}, {"ENQ", 0x2D},
-                   {"ACK", kNone}, {"DLE", 0x1F}, {"NAK", 0x3D}, {"ETB", 0x0F}, {"ITB", 0x1D},
-                   {"ACK0", 0x20}, {"ACK1", 0x23}, {"WACK", 0x26}, {"RVI", 0x32}, {"x", 0x01}}},
+    {"ASCII",
+     0,
+     {{"SOH", 0x01},
+      {"STX", 0x02},
+      {"ETX", 0x03},
+      {"EOT", 0x04},
+      {"ENQ", 0x05},
+      {"ACK", 0x06},
+      {"DLE", 0x10},
+      {"NAK", 0x15},
+      {"ETB", 0x17},
+      {"ITB", 0x1F},
+      {"ACK0", 0x30},
+      {"ACK1", 0x31},
+      {"WACK", 0x3B},
+      {"RVI", 0x3C},
+      {"x", 0x41}}},
+    {"EBCDIC",
+     1,
+     {{"SOH", 0x01},
+      {"STX", 0x02},
+      {"ETX", 0x03},
+      {"EOT", 0x37},
+      {"ENQ", 0x2D},
+      {"ACK", 0x2E},
+      {"DLE", 0x10},
+      {"NAK", 0x3D},
+      {"ETB", 0x26},
+      {"ITB", 0x1F},
+      {"ACK0", 0x70},
+      {"ACK1", 0x61},
+      {"WACK", 0x6B},
+      {"RVI", 0x7C},
+      {"x", 0xC1}}},
+    {"TRANSC",
+     7,
+     {{"SOH", 0x00},
+      {"STX", 0x0A},
+      {"ETX", 0x2E},
+      {"EOT", 0x1E},
+      {"ENQ", 0x2D},
+      {"ACK", kNone},
+      {"DLE", 0x1F},
+      {"NAK", 0x3D},
+      {"ETB", 0x0F},
+      {"ITB", 0x1D},
+      {"ACK0", 0x20},
+      {"ACK1", 0x23},
+      {"WACK", 0x26},
+      {"RVI", 0x32},
+      {"x", 0x01}}},
 };
 
-DataUnit Char(int byte, int unitCode = 0) {
-    return static_cast<DataUnit>((byte << 8) | 0x30 | unitCode);
-}
+DataUnit Char(int byte, int unitCode = 0) { return static_cast<DataUnit>((byte << 8) | 0x30 | unitCode); }
 constexpr DataUnit kMarker2 = 0x5A32;  // unit code 2, shown "{}"
 constexpr DataUnit kMarker3 = 0x5A33;  // unit code 3, shown "??"
 
@@ -163,16 +203,14 @@ TEST(Converters, TranscIdleRecognisesNoAck) {
             case 0x3D: EXPECT_EQ(Show(sdCells), "NK"); break;
             case 0x0A:  // STX and DLE wait for the next character
             case 0x1F: EXPECT_TRUE(sdCells.empty()); break;
-            default:
-                ConvertSdUnit(Char(0x2D));
-                EXPECT_EQ(Show(sdCells), "EQ");
+            default: ConvertSdUnit(Char(0x2D)); EXPECT_EQ(Show(sdCells), "EQ");
         }
     }
 }
 
 TEST(Converters, CellFormat) {
     Install(0, 0);
-    ConvertSdUnit(Char(0x01));   // SOH
+    ConvertSdUnit(Char(0x01));  // SOH
     ConvertSdUnit(kMarker2);
     ASSERT_EQ(sdCells.size(), 2u);
     EXPECT_EQ(sdCells[0], 0x01B0u);
@@ -196,10 +234,10 @@ TEST(Converters, UnitCodes) {
 // The RD converter emits through its own function and keeps its own state.
 TEST(Converters, DirectionsAreIndependent) {
     Install(1, 1);
-    ConvertSdUnit(Char(0x01));              // SD: SOH
-    ConvertRdUnit(Char(0xC1) | 0xB0);       // RD: text in idle, nothing
-    ConvertRdUnit(Char(0x2D) | 0xB0);       // RD: ENQ
-    ConvertSdUnit(Char(0xC1));              // SD: text
+    ConvertSdUnit(Char(0x01));         // SD: SOH
+    ConvertRdUnit(Char(0xC1) | 0xB0);  // RD: text in idle, nothing
+    ConvertRdUnit(Char(0x2D) | 0xB0);  // RD: ENQ
+    ConvertSdUnit(Char(0xC1));         // SD: text
     ConvertRdUnit(static_cast<DataUnit>(kMarker3 | 0xB0));
     EXPECT_EQ(Show(sdCells), "SH -");
     ASSERT_EQ(rdCells.size(), 2u);
@@ -225,9 +263,9 @@ TEST(Converters, FamilyChoice) {
         const char* shown;  // "AK ET" ASCII, "ET AK" EBCDIC, "SH" TRANSC, "" none
     };
     const Case cases[] = {
-        {0, 0, "AK ET"}, {1, 3, "AK ET"}, {0, 4, "AK ET"}, {1, 1, "ET AK"}, {0, 2, "ET AK"},
-        {0, 7, "SH"}, {2, 7, "AK ET"}, {3, 1, "AK ET"}, {2, 5, "AK ET"}, {4, 12, "AK ET"},
-        {0, 5, ""}, {0, 6, ""}, {1, 8, ""}, {0, 9, ""}, {0, 10, ""}, {1, 255, ""}, {0, -1, ""},
+        {0, 0, "AK ET"}, {1, 3, "AK ET"}, {0, 4, "AK ET"}, {1, 1, "ET AK"},  {0, 2, "ET AK"}, {0, 7, "SH"},
+        {2, 7, "AK ET"}, {3, 1, "AK ET"}, {2, 5, "AK ET"}, {4, 12, "AK ET"}, {0, 5, ""},      {0, 6, ""},
+        {1, 8, ""},      {0, 9, ""},      {0, 10, ""},     {1, 255, ""},     {0, -1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " code " << c.code);

@@ -8,8 +8,8 @@
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/converters.h"
-#include "tests/support/record_area.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/record_area.h"
 
 namespace {
 
@@ -157,13 +157,18 @@ std::uint32_t SdCell(std::uint8_t ebcdic) { return (static_cast<std::uint32_t>(e
 std::uint32_t RdCell(std::uint8_t ebcdic) { return (((static_cast<std::uint32_t>(ebcdic) << 8) | 0xB0) << 16) | 0xBF; }
 
 TEST_F(DumpColumnsTest, ConvertedColumnsShowLineControlEvents) {
-    Load(CaptureBuilder{}.SdText("\x01" "AB\x02" "CD\x17").Idle(3).RdText("\x06"));
+    Load(CaptureBuilder{}
+             .SdText("\x01"
+                     "AB\x02"
+                     "CD\x17")
+             .Idle(3)
+             .RdText("\x06"));
     InstallConverters(kModeAsync, 0);
     ResetConvertedColumns();
     EXPECT_TRUE(FillConvertedColumns(kBlock));
     const std::uint32_t idle = records_[7];
-    EXPECT_EQ(UnitWords(), Padded({SdCell(0x01), SdCell(0x60), SdCell(0x02), SdCell(0x60), SdCell(0x26), idle,
-                                   idle | 4, idle | 8, idle | 12, RdCell(0x2E)}));
+    EXPECT_EQ(UnitWords(), Padded({SdCell(0x01), SdCell(0x60), SdCell(0x02), SdCell(0x60), SdCell(0x26), idle, idle | 4,
+                                   idle | 8, idle | 12, RdCell(0x2E)}));
 }
 
 TEST_F(DumpColumnsTest, ConvertedCellsBeyondTheBlockOpenTheNextBlock) {

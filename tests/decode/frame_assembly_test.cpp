@@ -10,14 +10,14 @@
 
 #include "converter/capture_file.h"
 #include "converter/options.h"
-#include "tests/support/record_area.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/record_area.h"
 
 namespace {
 
 using capture::CaptureBuilder;
-using capture::Unit;
 using capture::kNoUnit;
+using capture::Unit;
 
 constexpr std::uint8_t kStart = capture::kCodeFrameStart;
 constexpr std::uint8_t kEnd = capture::kCodeFrameEnd;
@@ -242,7 +242,8 @@ TEST_F(FrameAssemblyTest, PppBothDirectionsFollowTheirTimestamps) {
                  .Timestamp(0, 0, 2, !rdStampFirst, true)
                  .Data(Unit(0x01), Unit(0x02))
                  .Data(Unit(0x7E), Unit(0x7E)));
-        const Frames expected = rdStampFirst ? Frames{{kFrameRd, 3}, {kFrameSd, 3}} : Frames{{kFrameSd, 3}, {kFrameRd, 3}};
+        const Frames expected =
+            rdStampFirst ? Frames{{kFrameRd, 3}, {kFrameSd, 3}} : Frames{{kFrameSd, 3}, {kFrameRd, 3}};
         EXPECT_EQ(AllFrames(true), expected);
     }
 }
@@ -374,10 +375,10 @@ TEST_F(FrameAssemblyTest, FrameTimestampsThatOpenNoFrameAreSteppedOverAtOnce) {
     // again, so one advance after A goes on to B's timestamp.
     CaptureBuilder b;
     for (int i = 0; i < 50; ++i) b.Timestamp(0, 0, static_cast<std::uint8_t>(i), false, true);  // records 0-49
-    b.Timestamp(0, 1, 0, true, true);                                                          // record 50
-    b.RdFrame({0x03, 0x11});                                                                   // records 51-54
-    b.Timestamp(0, 2, 0, false, true);                                                         // record 55
-    b.SdFrame({0x01, 0x3F});                                                                   // records 56-59
+    b.Timestamp(0, 1, 0, true, true);                                                           // record 50
+    b.RdFrame({0x03, 0x11});                                                                    // records 51-54
+    b.Timestamp(0, 2, 0, false, true);                                                          // record 55
+    b.SdFrame({0x01, 0x3F});                                                                    // records 56-59
     Load(b);
     FrameTimestamps(true);
     options.dataLine = kBothLines;
@@ -401,8 +402,8 @@ TEST_F(FrameAssemblyTest, WalkNeverRepeatsTheFrameJustDelivered) {
                 FrameTimestamps(stamps);
                 for (DataLine line : {kSdOnly, kRdOnly, kBothLines}) {
                     options.dataLine = line;
-                    SCOPED_TRACE(testing::Message() << "seed " << seed << " ppp " << ppp << " stamps " << stamps
-                                                    << " line " << int{line});
+                    SCOPED_TRACE(testing::Message()
+                                 << "seed " << seed << " ppp " << ppp << " stamps " << stamps << " line " << int{line});
                     const Frames frames = AllFrames(ppp);
                     delivered += static_cast<int>(frames.size());
                     EXPECT_EQ(std::adjacent_find(frames.begin(), frames.end()), frames.end());

@@ -8,8 +8,8 @@
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/record_stream.h"
-#include "tests/support/record_area.h"
 #include "tests/support/capture_writer.h"
+#include "tests/support/record_area.h"
 
 namespace {
 
@@ -170,13 +170,13 @@ TEST_F(RecordStream, NextFrameStartFailsWithoutChangeFromTheMiddleOfAnIdleRecord
 TEST_F(RecordStream, NextFrameTimestampTakesItsDirectionFromBit15) {
     Load(CaptureBuilder()
              .Sd('a')
-             .Timestamp(1, 1, 1)                    // 1: plain timestamp, passed over
-             .Timestamp(2, 2, 2, true, true)        // 2: RD frame timestamp
+             .Timestamp(1, 1, 1)              // 1: plain timestamp, passed over
+             .Timestamp(2, 2, 2, true, true)  // 2: RD frame timestamp
              .Sd('b')
-             .Record(0x0000'00CFu | 0x8000u)       // 4: bits 2, 3, 6 set: still a frame timestamp, RD
-             .Idle(0x80)                           // 5: idle with a count byte, not a timestamp
-             .Record(0x0000'0082u)                  // 6: idle with bit 7: not a frame timestamp
-             .Timestamp(3, 3, 3, false, true)       // 7: SD frame timestamp
+             .Record(0x0000'00CFu | 0x8000u)   // 4: bits 2, 3, 6 set: still a frame timestamp, RD
+             .Idle(0x80)                       // 5: idle with a count byte, not a timestamp
+             .Record(0x0000'0082u)             // 6: idle with bit 7: not a frame timestamp
+             .Timestamp(3, 3, 3, false, true)  // 7: SD frame timestamp
              .Sd('c'));
     ASSERT_TRUE(NextFrameTimestamp());
     EXPECT_EQ(Cursor(), CursorState(2, 0, true));
@@ -275,10 +275,10 @@ TEST_F(RecordStream, AdvanceToNextFrameByTimestampsFailsWithOnlyOneStampAhead) {
 TEST_F(RecordStream, AdvanceToNextFrameByTimestampsIgnoresFrameStarts) {
     CaptureBuilder b;
     b.Data(Unit(0x7E, kCodeFrameStart), Unit(0x7E, kCodeFrameStart));  // 0
-    b.SdFrame({1});                                                     // 1-3
-    b.Timestamp(0, 0, 1, true, true);                                   // 4
-    b.RdFrame({2});                                                     // 5-7
-    b.Timestamp(0, 0, 2, true, true);                                   // 8
+    b.SdFrame({1});                                                    // 1-3
+    b.Timestamp(0, 0, 1, true, true);                                  // 4
+    b.RdFrame({2});                                                    // 5-7
+    b.Timestamp(0, 0, 2, true, true);                                  // 8
     b.Sd('x');
     Load(b);
     UseFrameTimestamps();
@@ -307,11 +307,10 @@ TEST_F(RecordStream, InitialLineStateLooksForwardFirstThenBackward) {
         std::uint8_t state;
     };
     const Case cases[] = {
-        {0, 0x11},  // before the first change
-        {1, 0x11},  // the cursor's own record counts
-        {2, 0x33},  // the next change ahead wins over the one just behind
-        {4, 0x33},
-        {5, 0x44},  // nothing ahead: after the last change behind
+        {0, 0x11},             // before the first change
+        {1, 0x11},             // the cursor's own record counts
+        {2, 0x33},             // the next change ahead wins over the one just behind
+        {4, 0x33}, {5, 0x44},  // nothing ahead: after the last change behind
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cursor);
@@ -363,9 +362,9 @@ TEST_F(RecordStream, InitialLineStateIsTheSameWhateverWasAskedBefore) {
     const CaptureBuilder captures[] = {capture({5, 12}), capture({2}), capture({}), capture({23}), capture({0, 9, 10})};
     std::vector<std::vector<int>> orders(3);
     for (int i = 0; i < kRecords; ++i) {
-        orders[0].push_back(i);                  // as the chart asks: onwards
-        orders[1].push_back(kRecords - 1 - i);   // backwards
-        orders[2].push_back(i * 7 % kRecords);   // scattered
+        orders[0].push_back(i);                 // as the chart asks: onwards
+        orders[1].push_back(kRecords - 1 - i);  // backwards
+        orders[2].push_back(i * 7 % kRecords);  // scattered
     }
     for (const CaptureBuilder& b : captures) {
         Load(b);

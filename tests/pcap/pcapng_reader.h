@@ -64,10 +64,13 @@ inline File Read(const std::string& b) {
         } else if (blockIndex == 1) {
             bool secondsResolution = false;
             f.linkType = static_cast<std::uint16_t>(Le(b, body, 2));
-            ok = type == 1 && ReadOptions(b, body + 8, end, [&](std::uint32_t c, const std::string& v) {
-                if (c == 3) f.description = v;
-                if (c == 9) secondsResolution = v == std::string(1, '\0');
-            }) && secondsResolution;
+            ok = type == 1 &&
+                 ReadOptions(b, body + 8, end,
+                             [&](std::uint32_t c, const std::string& v) {
+                                 if (c == 3) f.description = v;
+                                 if (c == 9) secondsResolution = v == std::string(1, '\0');
+                             }) &&
+                 secondsResolution;
         } else {
             Packet p;
             const std::uint32_t captured = Le(b, body + 12, 4);
@@ -78,9 +81,9 @@ inline File Read(const std::string& b) {
             if (ok) {
                 p.data = b.substr(body + 20, captured);
                 ok = options == end || ReadOptions(b, options, end, [&](std::uint32_t c, const std::string& v) {
-                    if (c == 1) p.comment = v;
-                    if (c == 2) p.flags = Le(v, 0, 4);
-                });
+                         if (c == 1) p.comment = v;
+                         if (c == 2) p.flags = Le(v, 0, 4);
+                     });
             }
             f.packets.push_back(p);
         }

@@ -139,7 +139,8 @@ TEST(Vx5pcap, FrameMarksTimesAndLengths) {
     rdStamp().RdFrame(std::vector<std::uint8_t>(70000, 0x55));
     TempDir dir;
     b.Write(dir.File("c.dt"));
-    const pcapng_check::File f = Export(dir.File("c.dt"), {"-D2026-03-04"}, dir.File("c.pcapng"), "6 frames: SD 3, RD 3");
+    const pcapng_check::File f =
+        Export(dir.File("c.dt"), {"-D2026-03-04"}, dir.File("c.pcapng"), "6 frames: SD 3, RD 3");
     ASSERT_EQ(f.packets.size(), 6u);
     constexpr std::uint64_t kDay = 1772582400;  // 2026-03-04 00:00:00 UTC
     struct Expected {
@@ -210,8 +211,8 @@ TEST(Vx5pcap, SerialRunsEndAtRecordsAndAtTheLimit) {
         Export(dir.File("a.dt"), {"-D2026-03-04"}, dir.File("a.pcapng"), "6 packets: SD 2, RD 3, line state 1");
     ASSERT_EQ(f.packets.size(), 6u);
     const std::size_t kSizes[] = {12 + 65535, 12 + 1, 12 + 1, 12 + 1, 12 + 1, 12};
-    const char* kComments[] = {"RD TM=100000", "RD TM=100000", "SD TM=------", "SD TM=------", "RD TM=100000",
-                               "TM=100000 line state RS CS DR CD ER SQ CI EX"};
+    const char* kComments[] = {"RD TM=100000", "RD TM=100000", "SD TM=------",
+                               "SD TM=------", "RD TM=100000", "TM=100000 line state RS CS DR CD ER SQ CI EX"};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(f.packets[i].data.size(), kSizes[i]) << i;
         EXPECT_EQ(f.packets[i].comment, kComments[i]) << i;
@@ -236,7 +237,9 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
         {"missing", {"DIR/none.dt", "DIR/o"}, "Can't open data file.\n"},
         {"over the capture", {"DIR/c.dt", "DIR/c.dt"}, "Can't create pcapng file DIR/c.dt: it is the data file.\n"},
         {"no folder", {"DIR/c.dt", "DIR/no/o"}, "Can't create pcapng file DIR/no/o: No such file or directory\n"},
-        {"full", {"-c", "exec " VX5PCAP_PATH " DIR/c.dt - >/dev/full"}, "Can't write pcapng file -: No space left on device\n"},
+        {"full",
+         {"-c", "exec " VX5PCAP_PATH " DIR/c.dt - >/dev/full"},
+         "Can't write pcapng file -: No space left on device\n"},
         {"frame digit", {"-f5", "DIR/c.dt", "DIR/o"}, nullptr},
         {"one name", {"DIR/c.dt"}, nullptr},
         {"bad date", {"-D2026-02-29", "DIR/c.dt", "DIR/o"}, nullptr},

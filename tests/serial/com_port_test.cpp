@@ -106,7 +106,9 @@ TEST_F(ComPortTest, HighBytesAndNulAreData) {
 
 TEST_F(ComPortTest, EndOfTextEndsTheDataAndLatches) {
     comEofMode = true;
-    pty.SendQueued("abc\x1A" "def\n");
+    pty.SendQueued(
+        "abc\x1A"
+        "def\n");
     EXPECT_EQ(GetLine(), "abc\x1A");
     EXPECT_EQ(GetLine(), "\x1A");
     EXPECT_EQ(ComReadByte(), kEndOfText);
@@ -117,8 +119,12 @@ TEST_F(ComPortTest, EndOfTextEndsTheDataAndLatches) {
 }
 
 TEST_F(ComPortTest, WithoutEndOfTextModeCtrlZIsData) {
-    pty.SendQueued("a\x1A" "b\n");
-    EXPECT_EQ(GetLine(), "a\x1A" "b\n");
+    pty.SendQueued(
+        "a\x1A"
+        "b\n");
+    EXPECT_EQ(GetLine(),
+              "a\x1A"
+              "b\n");
     EXPECT_EQ(ComReadByte(), kComNoChar);
 }
 
@@ -250,9 +256,15 @@ TEST(ComDevicePathTest, ComNamesTheSerialDevices) {
         const char* name;
         const char* path;
     } cases[] = {
-        {"COM1", "/dev/ttyS0"},     {"COM2", "/dev/ttyS1"},   {"COM10", "/dev/ttyS9"},
-        {"COM0", "COM0"},           {"COM01", "COM01"},       {"COM", "COM"},
-        {"COM1x", "COM1x"},         {"com1", "com1"},         {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"COM1", "/dev/ttyS0"},
+        {"COM2", "/dev/ttyS1"},
+        {"COM10", "/dev/ttyS9"},
+        {"COM0", "COM0"},
+        {"COM01", "COM01"},
+        {"COM", "COM"},
+        {"COM1x", "COM1x"},
+        {"com1", "com1"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
         {"COM1234567", "COM1234567"},
     };
     for (const auto& c : cases) {
@@ -268,9 +280,8 @@ TEST(ComSpeedTest, SpeedTextMustBeAnOfferedSpeedInFull) {
         const char* text;
         int speed;  // 0: refused
     } cases[] = {
-        {"9600", 9600}, {"230400", 230400}, {" 19200", 19200}, {"+38400", 38400},
-        {"9600x", 0},   {"", 0},            {"4800", 0},       {"-9600", 0},
-        {"9600 ", 0},   {"99999999999999999999", 0},
+        {"9600", 9600}, {"230400", 230400}, {" 19200", 19200}, {"+38400", 38400}, {"9600x", 0},
+        {"", 0},        {"4800", 0},        {"-9600", 0},      {"9600 ", 0},      {"99999999999999999999", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -17,13 +17,12 @@ TEST(ReadNumberTest, ReadsOneAnswerPerLine) {
     // A line longer than 255 characters is read in pieces; the last counts:
     // 253 blanks and "12" fill the first piece, "345" is the second.
     const std::string longLine = std::string(253, ' ') + "12345\n";
-    testing_support::WriteFileBytes(dir.File("in"), "12\n  -3\n9600abc\nabc\n" + longLine +
-                                                        "99999999999999999999\n42");
+    testing_support::WriteFileBytes(dir.File("in"), "12\n  -3\n9600abc\nabc\n" + longLine + "99999999999999999999\n42");
     ASSERT_NE(std::freopen(dir.File("in").c_str(), "r", stdin), nullptr);
     EXPECT_EQ(ReadNumber(), 12);
     EXPECT_EQ(ReadNumber(), -1);  // negative
     EXPECT_EQ(ReadNumber(), 9600);
-    EXPECT_EQ(ReadNumber(), 0);   // no digits
+    EXPECT_EQ(ReadNumber(), 0);  // no digits
     EXPECT_EQ(ReadNumber(), 345);
     EXPECT_EQ(ReadNumber(), 2147483647);  // too large for an int: never a valid answer
     EXPECT_EQ(ReadNumber(), 42);          // a last line without LF still counts

@@ -27,8 +27,7 @@ namespace serial_testing {
 inline constexpr int kWaitMs = 5000;  // longest wait for anything the peer expects
 
 inline long long ElapsedMs(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since)
-        .count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
 }
 
 // A pseudo-terminal pair. The test keeps the slave side open (in raw mode, so
@@ -164,8 +163,8 @@ private:
 // console input is given whole at the start (then end of input).
 class ChildProgram {
 public:
-    ChildProgram(const std::string& program, const std::vector<std::string>& args,
-                 const std::string& input = "", const std::string& workDir = "") {
+    ChildProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input = "",
+                 const std::string& workDir = "") {
         int in = -1;
         pid_ = testing_support::StartProgram(program, args, workDir, in, out_, &err_);
         if (pid_ < 0) {
@@ -209,8 +208,7 @@ public:
     // its exit status and whole console output.
     testing_support::ProgramResult Finish(int timeoutMs = kWaitMs) {
         auto start = std::chrono::steady_clock::now();
-        while (ElapsedMs(start) < timeoutMs && ReadOutput(static_cast<int>(timeoutMs - ElapsedMs(start)))) {
-        }
+        while (ElapsedMs(start) < timeoutMs && ReadOutput(static_cast<int>(timeoutMs - ElapsedMs(start)))) {}
         testing_support::ProgramResult result;
         int status = 0;
         pid_t ended = 0;

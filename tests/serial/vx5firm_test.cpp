@@ -76,7 +76,10 @@ public:
 };
 
 TEST(Vx5firmTest, FullTransferWithBootBlockForced) {
-    LoaderSession s("S0 first\r\nS1 second\r\nS9 end\n\x1A" "after the end\r\n", {"-f"});
+    LoaderSession s(
+        "S0 first\r\nS1 second\r\nS9 end\n\x1A"
+        "after the end\r\n",
+        {"-f"});
     s.Handshake();
     ASSERT_EQ(s.pty.ReceiveUntil("\r\n"), "S0 first\r\n");
     s.pty.Send("3/10\r");
@@ -148,10 +151,13 @@ TEST(Vx5firmTest, ErrorInAFlashStep) {
         std::string shown;
     } cases[] = {
         {"Erase Error.\r\n", "Erase .... Error.\n"},
-        {"E" "rror.\r\n", "Erase .... Error.\n"},  // the letter begins "Error."
+        {"E"
+         "rror.\r\n",
+         "Erase .... Error.\n"},  // the letter begins "Error."
         {"E\r\nE Error.\r\n", "Erase .... OK.\nErase Check .... Error.\n"},
         {"E\r\nE\r\nP Error.\r\n", "Erase .... OK.\nErase Check .... OK.\nProgram .... Error.\n"},
-        {"E\r\nE\r\nP\r\nVerify Error.\r\n", "Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... Error.\n"},
+        {"E\r\nE\r\nP\r\nVerify Error.\r\n",
+         "Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... Error.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -174,8 +180,8 @@ TEST(Vx5firmTest, BootBlockQuestionAnsweredYes) {
     s.pty.Send("OK\r\nRE\r\nE\r\nP\r\nV\r\nEnd\r\n");
     auto result = s.Finish();
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, kBanner + kEnterWait + kLoadOk + kBootQuestion + kBootQuestion + kBootQuestion +
-                              kAllStepsOk + "Complete.\n");
+    EXPECT_EQ(result.out, kBanner + kEnterWait + kLoadOk + kBootQuestion + kBootQuestion + kBootQuestion + kAllStepsOk +
+                              "Complete.\n");
     EXPECT_EQ(s.pty.ReceiveAll(50), "");
 }
 
@@ -277,8 +283,19 @@ TEST(Vx5firmTest, HangUpInTheStepPhaseIsAReadError) {
 
 TEST(Vx5firmCommandLineTest, IllegalArgumentsPrintTheUsageLines) {
     const std::vector<std::vector<std::string>> cases = {
-        {"-fx"}, {"-F"}, {"-s4800"}, {"-s"}, {"-x"}, {"-"}, {"one.fw", "two.fw"},
-        {"-p" + std::string(260, 'p')}, {std::string(264, 'f')}, {"-t0"}, {"-t"}, {"-t-1"}, {"-T5"},
+        {"-fx"},
+        {"-F"},
+        {"-s4800"},
+        {"-s"},
+        {"-x"},
+        {"-"},
+        {"one.fw", "two.fw"},
+        {"-p" + std::string(260, 'p')},
+        {std::string(264, 'f')},
+        {"-t0"},
+        {"-t"},
+        {"-t-1"},
+        {"-T5"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());

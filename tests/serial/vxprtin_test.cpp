@@ -89,8 +89,14 @@ TEST(VxprtinTest, StoresEveryLineWithCrLf) {
         {"CR LF ends", "one\r\ntwo\r\n\x1A", "one\r\ntwo\r\n", 2},
         {"LF-only ends", "one\ntwo\n\n\x1A", "one\r\ntwo\r\n\r\n", 3},
         {"CR-only ends", "one\rtwo\r\x1A", "one\r\ntwo\r\n", 2},
-        {"end of text first", "\x1A" "after\r\n", "", 0},
-        {"end of text inside a line", "one\r\nab\x1A" "cd\r\n", "one\r\nab\x1A", 2},
+        {"end of text first",
+         "\x1A"
+         "after\r\n",
+         "", 0},
+        {"end of text inside a line",
+         "one\r\nab\x1A"
+         "cd\r\n",
+         "one\r\nab\x1A", 2},
         {"NUL and high bytes", std::string("a\0b\xFE\xFF\r\n\x1A", 8), std::string("a\0b\xFE\xFF\r\n", 7), 1},
         // 1023 characters, then 477 and the line end: two pieces, stored whole.
         {"line longer than 1023", longLine + "\r\n\x1A", longLine + "\r\n", 2},
@@ -109,9 +115,24 @@ TEST(VxprtinTest, StoresEveryLineWithCrLf) {
 
 TEST(VxprtinTest, IllegalArgumentsPrintTheUsageLines) {
     const std::vector<std::vector<std::string>> cases = {
-        {"-s9600x"}, {"-s"}, {"-s4800"}, {"-s9600 "}, {"-x"}, {"-"}, {"-S9600"}, {"-P/dev/null"},
-        {"first.txt", "second.txt"}, {"-p" + std::string(260, 'p')}, {std::string(264, 'f')},
-        {"-s9600", "-s1", "-pCOM3"}, {"-e0"}, {"-e"}, {"-e 5"}, {"-e5x"}, {"-a1"}, {"-A"},
+        {"-s9600x"},
+        {"-s"},
+        {"-s4800"},
+        {"-s9600 "},
+        {"-x"},
+        {"-"},
+        {"-S9600"},
+        {"-P/dev/null"},
+        {"first.txt", "second.txt"},
+        {"-p" + std::string(260, 'p')},
+        {std::string(264, 'f')},
+        {"-s9600", "-s1", "-pCOM3"},
+        {"-e0"},
+        {"-e"},
+        {"-e 5"},
+        {"-e5x"},
+        {"-a1"},
+        {"-A"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());
@@ -132,8 +153,8 @@ TEST(VxprtinTest, LongestNamesAndRepeatedOptionsAreTaken) {
     const std::string name = std::string(200, 'd') + "/" + std::string(62, 'n');
     ASSERT_EQ(name.size(), 263u);
     std::filesystem::create_directory(dir.File(std::string(200, 'd')));
-    auto result = RunProgram(VXPRTIN_PATH, {"-pNOPORT", "-s 19200", "-p" + pty.SlavePath(), "-s+9600", name},
-                             "", dir.Path());
+    auto result =
+        RunProgram(VXPRTIN_PATH, {"-pNOPORT", "-s 19200", "-p" + pty.SlavePath(), "-s+9600", name}, "", dir.Path());
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(DropOverwrittenCounts(result.out), Finished(1));
     EXPECT_EQ(ReadFileBytes(dir.File(name)), "line\r\n");
@@ -287,11 +308,10 @@ TEST(VxprtinTest, DialogueAsksUntilAnAnswerFits) {
     const Case cases[] = {
         {"no input", "", port + "Aborted.\n"},
         {"wrong ports", "0\n3\n-1\nx\n2\n", port + port + port + port + port + speed + "Aborted.\n"},
-        {"wrong speeds", "1\n4800\n0\n-9600\nfast\n9600abc\n", port + speed + speed + speed + speed + speed + file +
-                                                                "Aborted.\n"},
+        {"wrong speeds", "1\n4800\n0\n-9600\nfast\n9600abc\n",
+         port + speed + speed + speed + speed + speed + file + "Aborted.\n"},
         {"230400 and empty names", "2\n230400\n\n\n", port + speed + file + file + file + "Aborted.\n"},
-        {"name longer than 255", "1\n9600\n" + std::string(300, 'n') + "\n", port + speed + file + file +
-                                                                             "Aborted.\n"},
+        {"name longer than 255", "1\n9600\n" + std::string(300, 'n') + "\n", port + speed + file + file + "Aborted.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

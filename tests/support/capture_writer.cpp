@@ -15,8 +15,14 @@ void PutLe32(std::string& out, std::uint32_t v) {
 
 CaptureBuilder::CaptureBuilder() : ident_("VX-5200  DATA     "), version_("00000") {}
 
-CaptureBuilder& CaptureBuilder::Ident(const std::string& text) { ident_ = text; return *this; }
-CaptureBuilder& CaptureBuilder::Version(const std::string& digits) { version_ = digits; return *this; }
+CaptureBuilder& CaptureBuilder::Ident(const std::string& text) {
+    ident_ = text;
+    return *this;
+}
+CaptureBuilder& CaptureBuilder::Version(const std::string& digits) {
+    version_ = digits;
+    return *this;
+}
 
 CaptureBuilder& CaptureBuilder::SettingsByte(std::size_t offset, std::uint8_t v) {
     settings_.at(offset) = v;
@@ -25,20 +31,30 @@ CaptureBuilder& CaptureBuilder::SettingsByte(std::size_t offset, std::uint8_t v)
 CaptureBuilder& CaptureBuilder::DataType(std::uint8_t v) { return SettingsByte(0, v); }
 CaptureBuilder& CaptureBuilder::Mode(std::int8_t v) { return SettingsByte(1, static_cast<std::uint8_t>(v)); }
 CaptureBuilder& CaptureBuilder::SendSpeed(std::int32_t tenths) {
-    for (int i = 0; i < 4; ++i) settings_[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(tenths) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        settings_[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(tenths) >> (8 * i));
     return *this;
 }
 CaptureBuilder& CaptureBuilder::ReceiveSpeed(std::int32_t tenths) {
-    for (int i = 0; i < 4; ++i) settings_[8 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(tenths) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        settings_[8 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(tenths) >> (8 * i));
     return *this;
 }
 CaptureBuilder& CaptureBuilder::Code(std::int8_t v) { return SettingsByte(12, static_cast<std::uint8_t>(v)); }
 CaptureBuilder& CaptureBuilder::CharBits(std::int8_t v) { return SettingsByte(13, static_cast<std::uint8_t>(v)); }
 CaptureBuilder& CaptureBuilder::Parity(std::int8_t v) { return SettingsByte(14, static_cast<std::uint8_t>(v)); }
-CaptureBuilder& CaptureBuilder::StopBitsOrClock(std::int8_t v) { return SettingsByte(15, static_cast<std::uint8_t>(v)); }
+CaptureBuilder& CaptureBuilder::StopBitsOrClock(std::int8_t v) {
+    return SettingsByte(15, static_cast<std::uint8_t>(v));
+}
 CaptureBuilder& CaptureBuilder::Check(std::int8_t v) { return SettingsByte(25, static_cast<std::uint8_t>(v)); }
-CaptureBuilder& CaptureBuilder::SdAddress(std::uint8_t address) { SettingsByte(26, 1); return SettingsByte(27, address); }
-CaptureBuilder& CaptureBuilder::RdAddress(std::uint8_t address) { SettingsByte(28, 1); return SettingsByte(29, address); }
+CaptureBuilder& CaptureBuilder::SdAddress(std::uint8_t address) {
+    SettingsByte(26, 1);
+    return SettingsByte(27, address);
+}
+CaptureBuilder& CaptureBuilder::RdAddress(std::uint8_t address) {
+    SettingsByte(28, 1);
+    return SettingsByte(29, address);
+}
 CaptureBuilder& CaptureBuilder::FrameTimestamp(bool on) { return SettingsByte(41, on ? 1 : 0); }
 CaptureBuilder& CaptureBuilder::LineStateRecorded(bool on) { return SettingsByte(43, on ? 1 : 0); }
 CaptureBuilder& CaptureBuilder::RecordAreaLength(std::uint32_t length) {
@@ -47,7 +63,10 @@ CaptureBuilder& CaptureBuilder::RecordAreaLength(std::uint32_t length) {
     return *this;
 }
 
-CaptureBuilder& CaptureBuilder::Record(std::uint32_t word) { records_.push_back(word); return *this; }
+CaptureBuilder& CaptureBuilder::Record(std::uint32_t word) {
+    records_.push_back(word);
+    return *this;
+}
 CaptureBuilder& CaptureBuilder::Data(std::uint16_t sdUnit, std::uint16_t rdUnit) {
     // Bits 4-5 of the SD unit mark a data record.
     return Record(static_cast<std::uint32_t>(sdUnit | 0x30) | (static_cast<std::uint32_t>(rdUnit) << 16));
@@ -66,7 +85,8 @@ CaptureBuilder& CaptureBuilder::LineState(std::uint8_t before, std::uint8_t afte
     return Record(1u | (static_cast<std::uint32_t>(before) << 8) | (static_cast<std::uint32_t>(after) << 24));
 }
 CaptureBuilder& CaptureBuilder::Idle(std::uint16_t count) {
-    return Record(2u | (static_cast<std::uint32_t>(count & 0xFF) << 8) | (static_cast<std::uint32_t>(count >> 8) << 24));
+    return Record(2u | (static_cast<std::uint32_t>(count & 0xFF) << 8) |
+                  (static_cast<std::uint32_t>(count >> 8) << 24));
 }
 CaptureBuilder& CaptureBuilder::Timestamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, bool rd, bool frame) {
     std::uint32_t w = 3u | (static_cast<std::uint32_t>(b0 & 0x7F) << 8) | (static_cast<std::uint32_t>(b1) << 16) |

@@ -33,21 +33,21 @@ public:
     CaptureBuilder();
 
     // Identification header.
-    CaptureBuilder& Ident(const std::string& text);     // the 18-byte text
-    CaptureBuilder& Version(const std::string& digits); // the 5 version characters
+    CaptureBuilder& Ident(const std::string& text);      // the 18-byte text
+    CaptureBuilder& Version(const std::string& digits);  // the 5 version characters
 
     // Settings block fields (see the capture file layout).
     CaptureBuilder& DataType(std::uint8_t v);
-    CaptureBuilder& Mode(std::int8_t v);               // 0 ASYNC, 1 SYNC, 2 HDLC, 3 PPP
+    CaptureBuilder& Mode(std::int8_t v);  // 0 ASYNC, 1 SYNC, 2 HDLC, 3 PPP
     CaptureBuilder& SendSpeed(std::int32_t tenths);
     CaptureBuilder& ReceiveSpeed(std::int32_t tenths);
     CaptureBuilder& Code(std::int8_t v);
-    CaptureBuilder& CharBits(std::int8_t v);           // 0-3 for 5-8 bits
+    CaptureBuilder& CharBits(std::int8_t v);  // 0-3 for 5-8 bits
     CaptureBuilder& Parity(std::int8_t v);
     CaptureBuilder& StopBitsOrClock(std::int8_t v);
     CaptureBuilder& Check(std::int8_t v);
-    CaptureBuilder& SdAddress(std::uint8_t address);   // also sets sdAddressSet
-    CaptureBuilder& RdAddress(std::uint8_t address);   // also sets rdAddressSet
+    CaptureBuilder& SdAddress(std::uint8_t address);  // also sets sdAddressSet
+    CaptureBuilder& RdAddress(std::uint8_t address);  // also sets rdAddressSet
     CaptureBuilder& FrameTimestamp(bool on);
     CaptureBuilder& LineStateRecorded(bool on);
     CaptureBuilder& SettingsByte(std::size_t offset, std::uint8_t v);
@@ -59,13 +59,12 @@ public:
     CaptureBuilder& Data(std::uint16_t sdUnit, std::uint16_t rdUnit);
     CaptureBuilder& Sd(std::uint8_t byte, std::uint8_t code = kCodeData);  // RD empty
     CaptureBuilder& Rd(std::uint8_t byte, std::uint8_t code = kCodeData);  // SD empty
-    CaptureBuilder& SdText(const std::string& text);                        // one record per byte
+    CaptureBuilder& SdText(const std::string& text);                       // one record per byte
     CaptureBuilder& RdText(const std::string& text);
     CaptureBuilder& LineState(std::uint8_t before, std::uint8_t after);
     CaptureBuilder& Idle(std::uint16_t count);
     // Timestamp with time bytes b0 (7 bits), b1, b2; rd sets bit 15; frame sets bit 7.
-    CaptureBuilder& Timestamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, bool rd = false,
-                              bool frame = false);
+    CaptureBuilder& Timestamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, bool rd = false, bool frame = false);
     // A whole frame of one direction: a start unit (code 10, byte 0x7E), the
     // bytes as code-0 units, an end unit (code 11, byte 0x7E).
     CaptureBuilder& SdFrame(std::initializer_list<std::uint8_t> bytes);

@@ -66,8 +66,8 @@ int StartProgram(const std::string& program, const std::vector<std::string>& arg
     return pid;
 }
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::string& workDir) {
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input,
+                         const std::string& workDir) {
     int inWrite = -1;
     int outRead = -1;
     int errRead = -1;

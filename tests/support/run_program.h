@@ -7,9 +7,9 @@
 namespace testing_support {
 
 struct ProgramResult {
-    int exitCode = -1;      // exit status, or 128 + signal
-    std::string out;        // standard output
-    std::string err;        // standard error
+    int exitCode = -1;  // exit status, or 128 + signal
+    std::string out;    // standard output
+    std::string err;    // standard error
 };
 
 // Starts `program` with `args` in `workDir` (empty: the current folder), its

@@ -14,15 +14,15 @@
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
+#include "tests/translate/translation_test_support.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
-#include "tests/translate/translation_test_support.h"
 
 namespace {
 
 using capture::Unit;
-using testing_support::Crlf;
 using testing_support::ConvertToListing;
+using testing_support::Crlf;
 using translation_test::HdlcFrame;
 using translation_test::HexRun;
 using translation_test::kStamp;
@@ -234,7 +234,9 @@ TEST_F(FrameListingTest, TheFourExampleLines) {
     const Case cases[] = {
         {"-f0", {0xC1, 0x10, 0x01, 0x02}, kHdlcHeading, "SD:0A1B2C C1 INFO  0  1  0   G 0102\n"},
         {"-f2", {0x03, 0x3F}, kHdlcHeading, "SD:0A1B2C 03 SABM     1      G \n"},
-        {"-f4", {0x00, 0x81, 0x0A, 0x06, 0x08}, "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n",
+        {"-f4",
+         {0x00, 0x81, 0x0A, 0x06, 0x08},
+         "     TM  SAP TE CR TYPE  NS PF NR FC DATA\n",
          "SD:0A1B2C  0 64 0 INFO   5 0   3  G 08\n"},
         {"-f0", {0xC1, 0x1B}, kHdlcHeading, "SD:0A1B2C C1 (1B)     1      G \n"},
     };
@@ -273,14 +275,12 @@ TEST_F(FrameListingTest, EndMarksAndLongFrames) {
     b.Sd(0x7E, 12);
     HdlcFrame(b, true, {0x06, 0x73});
     const std::string wide = "SD:       05 INFO  0  0  0  SF " + HexRun(0, 52);
-    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", "-C136"}),
-              Crlf(std::string(kTitle) + kHdlcHeading +
-                   "SD:       01 SABM     1        \n"
-                   "RD:       02 UA       1      E \n"
-                   "SD:       03 SABM     1     SF \n"
-                   "RD:       04 UA       1      A \n" +
-                   wide + "\n" +
-                   "RD:       06 UA       1      G \n"));
+    EXPECT_EQ(ConvertToListing(b, {"-f2", "-n", "-C136"}), Crlf(std::string(kTitle) + kHdlcHeading +
+                                                                "SD:       01 SABM     1        \n"
+                                                                "RD:       02 UA       1      E \n"
+                                                                "SD:       03 SABM     1     SF \n"
+                                                                "RD:       04 UA       1      A \n" +
+                                                                wide + "\n" + "RD:       06 UA       1      G \n"));
 }
 
 TEST_F(FrameListingTest, BothDirectionsStartingInOneRecord) {
@@ -317,13 +317,16 @@ TEST_F(FrameListingTest, InterleavedFramesUnderEachDataLineSelection) {
     HdlcFrame(b, false, {0xA2, 0x3F});
     HdlcFrame(b, false, {0xA3, 0x3F});
     HdlcFrame(b, true, {0xB3, 0x73});
-    ExpectEachDataLine(b, {
-        {"-d0",
-         "SD:       A1 SABM     1      G \nRD:       B1 UA       1      G \nRD:       B2 UA       1      G \n"
-         "SD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \nRD:       B3 UA       1      G \n"},
-        {"-d1", "SD:       A1 SABM     1      G \nSD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \n"},
-        {"-d2", "RD:       B1 UA       1      G \nRD:       B2 UA       1      G \nRD:       B3 UA       1      G \n"},
-    });
+    ExpectEachDataLine(
+        b, {
+               {"-d0",
+                "SD:       A1 SABM     1      G \nRD:       B1 UA       1      G \nRD:       B2 UA       1      G \n"
+                "SD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \nRD:       B3 UA       1      G \n"},
+               {"-d1",
+                "SD:       A1 SABM     1      G \nSD:       A2 SABM     1      G \nSD:       A3 SABM     1      G \n"},
+               {"-d2",
+                "RD:       B1 UA       1      G \nRD:       B2 UA       1      G \nRD:       B3 UA       1      G \n"},
+           });
 }
 
 TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
@@ -342,13 +345,15 @@ TEST_F(FrameListingTest, InterleavedFramesWithFrameTimestamps) {
     HdlcFrame(b, true, {0xB2, 0x73});
     b.Timestamp(0x06, 0x00, 0x06, false, true);
     HdlcFrame(b, false, {0xA3, 0x3F});
-    ExpectEachDataLine(b, {
-        {"-d0",
-         "SD:010001 A1 SABM     1      G \nRD:020002 B1 UA       1      G \nSD:040004 A2 SABM     1      G \n"
-         "RD:050005 B2 UA       1      G \nSD:060006 A3 SABM     1      G \n"},
-        {"-d1", "SD:010001 A1 SABM     1      G \nSD:040004 A2 SABM     1      G \nSD:060006 A3 SABM     1      G \n"},
-        {"-d2", "RD:020002 B1 UA       1      G \nRD:050005 B2 UA       1      G \n"},
-    });
+    ExpectEachDataLine(
+        b, {
+               {"-d0",
+                "SD:010001 A1 SABM     1      G \nRD:020002 B1 UA       1      G \nSD:040004 A2 SABM     1      G \n"
+                "RD:050005 B2 UA       1      G \nSD:060006 A3 SABM     1      G \n"},
+               {"-d1",
+                "SD:010001 A1 SABM     1      G \nSD:040004 A2 SABM     1      G \nSD:060006 A3 SABM     1      G \n"},
+               {"-d2", "RD:020002 B1 UA       1      G \nRD:050005 B2 UA       1      G \n"},
+           });
 }
 
 TEST_F(FrameListingTest, ConditionsBoxStandsBetweenTitleAndHeading) {

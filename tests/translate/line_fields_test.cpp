@@ -12,10 +12,10 @@
 #include "converter/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
-#include "translate/line_fields.h"
-#include "tests/support/record_area.h"
 #include "tests/support/listings.h"
+#include "tests/support/record_area.h"
 #include "tests/translate/translation_test_support.h"
+#include "translate/line_fields.h"
 
 namespace {
 
@@ -76,8 +76,9 @@ TEST_F(LineFieldsTest, ReaderNeverGoesPastTheBuffer) {
 
 TEST_F(LineFieldsTest, NextPppByteRemovesTransparency) {
     // 7D 5E -> 7E; 7D 5F -> 7F; 7D, a status unit, 5D -> 7D; then a trailing 7D ends the frame.
-    LoadUnits(kFrameSd, 0, 0,
-             {Unit(0x7D), Unit(0x5E), Unit(0x7D), Unit(0x5F), Unit(0x7D), Unit(0, 2), Unit(0x5D), Unit(0x21), Unit(0x7D)});
+    LoadUnits(
+        kFrameSd, 0, 0,
+        {Unit(0x7D), Unit(0x5E), Unit(0x7D), Unit(0x5F), Unit(0x7D), Unit(0, 2), Unit(0x5D), Unit(0x21), Unit(0x7D)});
     SetupUnitReader(assembledFrame);
     EXPECT_EQ(NextPppByte(), 0x7E);
     EXPECT_EQ(NextPppByte(), 0x7F);
@@ -143,7 +144,9 @@ TEST_F(LineFieldsTest, NumbersKeepTheirWidths) {
     PutDec3(127);
     PutHex2(0x0B);
     PutHex2(0xFF);
-    EXPECT_EQ(Line(), " 564  7127" "0BFF");
+    EXPECT_EQ(Line(),
+              " 564  7127"
+              "0BFF");
 }
 
 TEST_F(LineFieldsTest, NamesInTheirField) {
@@ -155,13 +158,13 @@ TEST_F(LineFieldsTest, NamesInTheirField) {
     };
     const Case cases[] = {
         {"INFO", 0x10, 5, "INFO "},
-        {"SABME", 0x6F, 5, "SABME"},            // exactly the width: no padding
-        {"CALL PROC", 0x02, 4, "CALL"},         // longer names are cut
+        {"SABME", 0x6F, 5, "SABME"},     // exactly the width: no padding
+        {"CALL PROC", 0x02, 4, "CALL"},  // longer names are cut
         {"CALL PROC", 0x02, 9, "CALL PROC"},
-        {"", 0x1B, 5, "(1B) "},                 // unnamed octet in parentheses
+        {"", 0x1B, 5, "(1B) "},  // unnamed octet in parentheses
         {"", 0x0D, 4, "(0D)"},
-        {"", 0x0D, 3, "   "},                   // no room for the parentheses
-        {"", -1, 5, "     "},                   // octet never read
+        {"", 0x0D, 3, "   "},  // no room for the parentheses
+        {"", -1, 5, "     "},  // octet never read
         {"INFO", -1, 5, "     "},
     };
     for (const Case& c : cases) {
@@ -191,7 +194,9 @@ TEST_F(LineFieldsTest, BitsAndCheckMarks) {
         frameFields.endStatus = static_cast<std::uint8_t>(status);
         PutCheck();
     }
-    EXPECT_EQ(Line(), " 01" "   G ESF A    ");
+    EXPECT_EQ(Line(),
+              " 01"
+              "   G ESF A    ");
 }
 
 TEST_F(LineFieldsTest, FormattersNeverOverrunTheLine) {
@@ -213,9 +218,9 @@ TEST_F(LineFieldsTest, DataLimitsPerLayoutAndColumns) {
         int limits[3];  // 40, 80, 136 columns
     };
     const Case cases[] = {
-        {DataLayout::kHdlcFrame, 31, {4, 24, 52}},   {DataLayout::kLapdFrame, 36, {1, 21, 49}},
-        {DataLayout::kX25Packet, 40, {0, 19, 47}},   {DataLayout::kLapdMessage, 33, {3, 23, 51}},
-        {DataLayout::kPppLine, 32, {3, 23, 51}},     {DataLayout::kPppDump, 10, {14, 34, 62}},
+        {DataLayout::kHdlcFrame, 31, {4, 24, 52}}, {DataLayout::kLapdFrame, 36, {1, 21, 49}},
+        {DataLayout::kX25Packet, 40, {0, 19, 47}}, {DataLayout::kLapdMessage, 33, {3, 23, 51}},
+        {DataLayout::kPppLine, 32, {3, 23, 51}},   {DataLayout::kPppDump, 10, {14, 34, 62}},
     };
     const int widths[3] = {40, 80, 136};
     for (const Case& c : cases) {

@@ -15,14 +15,14 @@
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
+#include "tests/translate/translation_test_support.h"
 #include "translate/line_fields.h"
 #include "translate/packet_translation.h"
-#include "tests/translate/translation_test_support.h"
 
 namespace {
 
-using testing_support::Crlf;
 using testing_support::ConvertToListing;
+using testing_support::Crlf;
 using translation_test::HexRun;
 using translation_test::kStamp;
 
@@ -31,7 +31,7 @@ using translation_test::kStamp;
 struct PacketCase {
     const char* what;
     std::uint8_t direction;
-    std::vector<int> bytes;   // the whole frame, link header included
+    std::vector<int> bytes;  // the whole frame, link header included
     std::string expected;
 };
 
@@ -97,7 +97,9 @@ TEST_F(PacketLineTest, DataPacketsModulo128) {
 
 TEST_F(PacketLineTest, PacketHeaderFollowsAModulo128LinkHeader) {
     options.modulo128 = 1;
-    Check({{"I frame with two control octets", kFrameSd, {0x01, 0x02, 0x04, 0x10, 0x01, 0x22, 0x41, 0x42},
+    Check({{"I frame with two control octets",
+            kFrameSd,
+            {0x01, 0x02, 0x04, 0x10, 0x01, 0x22, 0x41, 0x42},
             "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 4142"}});
 }
 
@@ -128,8 +130,10 @@ TEST_F(PacketLineTest, DiagnosticAndCallSetupPacketsShowOnlyTheirName) {
         {"clear confirmation", kFrameRd, LapbI({0x10, 0x01, 0x17}), "RD:0A1B2C  0   1  CF                  G "},
         {"registration request on SD", kFrameSd, LapbI({0x10, 0x01, 0xF3}), "SD:0A1B2C  0   1  REGQ                G "},
         {"registration request on RD", kFrameRd, LapbI({0x10, 0x01, 0xF3}), "RD:0A1B2C  0   1  (F3)                G "},
-        {"registration confirmation on RD", kFrameRd, LapbI({0x10, 0x01, 0xF7}), "RD:0A1B2C  0   1  REGF                G "},
-        {"registration confirmation on SD", kFrameSd, LapbI({0x10, 0x01, 0xF7}), "SD:0A1B2C  0   1  (F7)                G "},
+        {"registration confirmation on RD", kFrameRd, LapbI({0x10, 0x01, 0xF7}),
+         "RD:0A1B2C  0   1  REGF                G "},
+        {"registration confirmation on SD", kFrameSd, LapbI({0x10, 0x01, 0xF7}),
+         "SD:0A1B2C  0   1  (F7)                G "},
         {"restart indication", kFrameRd, LapbI({0x10, 0x01, 0xFB}), "RD:0A1B2C  0   1  SI                  G "},
         {"unlisted", kFrameSd, LapbI({0x10, 0x01, 0x07}), "SD:0A1B2C  0   1  (07)                G "},
     });
@@ -181,7 +185,8 @@ TEST_F(PacketLineTest, LapdCallReferences) {
         {"length 1, flag set", kFrameSd, LapdI({0x08, 0x01, 0xFF, 0x4D}), "SD:0A1B2C 08 REL       1 7F    G "},
         {"length 2", kFrameRd, LapdI({0x08, 0x02, 0x81, 0x23, 0x07}), "RD:0A1B2C 08 CONN      1 0123  G "},
         // The third octet is skipped; the message type follows it.
-        {"length 3", kFrameSd, LapdI({0x08, 0x03, 0x81, 0x23, 0x45, 0x07, 0xA1}), "SD:0A1B2C 08 CONN      1 0123  G A1"},
+        {"length 3", kFrameSd, LapdI({0x08, 0x03, 0x81, 0x23, 0x45, 0x07, 0xA1}),
+         "SD:0A1B2C 08 CONN      1 0123  G A1"},
         // Only the low four bits of the length octet count.
         {"length octet F1", kFrameSd, LapdI({0x08, 0xF1, 0x01, 0x05}), "SD:0A1B2C 08 SETUP     0 01    G "},
     });
@@ -316,9 +321,10 @@ TEST_F(PacketListingTest, TheLapdExampleLines) {
     Frame(b, false, {0x00, 0x01, 0x7F});
     Frame(b, false, {0x00, 0x01, 0x00, 0x02, 0x08, 0x01, 0x01, 0x05, 0xA1});
     Frame(b, true, {0x02, 0x01, 0x02, 0x02, 0x08, 0x02, 0x81, 0x23, 0x07});
-    const std::string lines = "SD:0A1B2C [SABME]              G\n"
-                              "SD:0A1B2C 08 SETUP     0 01    G A1\n"
-                              "RD:0A1B2C 08 CONN      1 0123  G \n";
+    const std::string lines =
+        "SD:0A1B2C [SABME]              G\n"
+        "SD:0A1B2C 08 SETUP     0 01    G A1\n"
+        "RD:0A1B2C 08 CONN      1 0123  G \n";
     EXPECT_EQ(ConvertToListing(b, {"-f41", "-n"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
     // The LAPD heading is the same for every width.
     EXPECT_EQ(ConvertToListing(b, {"-f41", "-n", "-C40"}), Crlf(std::string(kTitle) + kLapdHeading + lines));
@@ -348,8 +354,8 @@ TEST_F(PacketListingTest, SdlcUiFramesAndModulo128) {
     // LAPB modulo 128: the packet header follows the second control octet.
     auto m = Hdlc();
     Frame(m, false, {0x01, 0x02, 0x04, 0x10, 0x01, 0x22});
-    EXPECT_EQ(ConvertToListing(m, {"-f30", "-n"}), Crlf(std::string(kTitle) + kX25Heading +
-                                                        "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"));
+    EXPECT_EQ(ConvertToListing(m, {"-f30", "-n"}),
+              Crlf(std::string(kTitle) + kX25Heading + "SD:0A1B2C  0   1  DT     1   1 0 0 0  G \n"));
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 namespace {
 
 using capture::CaptureBuilder;
-using testing_support::Crlf;
 using testing_support::ConvertToListing;
+using testing_support::Crlf;
 using translation_test::HexRun;
 using translation_test::PppFrame;
 
@@ -55,12 +55,11 @@ CaptureBuilder ExampleCapture() {
 }
 
 TEST(PppListing, ExampleLinesFromTheCommandLine) {
-    EXPECT_EQ(ConvertToListing(ExampleCapture(), {"-f", "-n"}),
-              Crlf(kTranslationTop + kTranslationHeading +
-                   "SD:0A1B2C LCP      CONF-REQ   5 000A0506\n"
-                   "RD:0A1B2C IP       45         0 0054\n"
-                   "SD:0A1B2C 8057     CONF-REQ   1 \n"
-                   "SD:0A1B2C                       0102\n"));
+    EXPECT_EQ(ConvertToListing(ExampleCapture(), {"-f", "-n"}), Crlf(kTranslationTop + kTranslationHeading +
+                                                                     "SD:0A1B2C LCP      CONF-REQ   5 000A0506\n"
+                                                                     "RD:0A1B2C IP       45         0 0054\n"
+                                                                     "SD:0A1B2C 8057     CONF-REQ   1 \n"
+                                                                     "SD:0A1B2C                       0102\n"));
 }
 
 TEST(PppListing, ExampleLinesThroughTheDialogue) {

@@ -10,10 +10,10 @@
 #include "converter/listing_writer.h"
 #include "converter/options.h"
 #include "tests/support/capture_writer.h"
-#include "translate/line_fields.h"
-#include "translate/ppp_translation.h"
 #include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
+#include "translate/line_fields.h"
+#include "translate/ppp_translation.h"
 
 namespace {
 
@@ -34,9 +34,7 @@ Frame Bytes(std::initializer_list<int> bytes, std::uint8_t direction = kFrameSd)
 }
 
 // Fills the one frame buffer as the assembly would.
-const AssembledFrame& Load(const Frame& f) {
-    return translation_test::LoadUnits(f.direction, 0, f.timestamp, f.units);
-}
+const AssembledFrame& Load(const Frame& f) { return translation_test::LoadUnits(f.direction, 0, f.timestamp, f.units); }
 
 // Collects what the listing writer receives.
 class PppLineTest : public ::testing::Test {
@@ -69,10 +67,9 @@ TEST(PppTables, ProtocolNames) {
         std::int32_t number;
         const char* name;
     } cases[] = {
-        {0x0001, "Padding"}, {0x0021, "IP"},       {0x002D, "VJCTCPIP"}, {0x004B, "SNA802.2"},
-        {0x00FD, "1stComp"}, {0x0201, "802.1dHP"}, {0x0233, "SigmaNS"},  {0x8021, "IPCP"},
-        {0x803F, "NETBIOSC"}, {0x80FD, "CCP"},     {0xC021, "LCP"},      {0xC023, "PAP"},
-        {0xC223, "CHAP"},    {0xC481, "PropNIDA"},
+        {0x0001, "Padding"},  {0x0021, "IP"},      {0x002D, "VJCTCPIP"}, {0x004B, "SNA802.2"}, {0x00FD, "1stComp"},
+        {0x0201, "802.1dHP"}, {0x0233, "SigmaNS"}, {0x8021, "IPCP"},     {0x803F, "NETBIOSC"}, {0x80FD, "CCP"},
+        {0xC021, "LCP"},      {0xC023, "PAP"},     {0xC223, "CHAP"},     {0xC481, "PropNIDA"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,8 +138,7 @@ TEST_F(PppLineTest, HeaderForms) {
         {"unknown odd one-octet protocol", Bytes({0x51, 0x01}), "SD:0A1B2C 0051     CONF-REQ     "},
         {"unknown two-octet protocol with an even low octet", Bytes({0x00, 0x20, 0x05}),
          "SD:0A1B2C 20       TERM-REQ     "},
-        {"unknown high protocol with an even low octet", Bytes({0xC2, 0x00, 0x05}),
-         "SD:0A1B2C C200     TERM-REQ     "},
+        {"unknown high protocol with an even low octet", Bytes({0xC2, 0x00, 0x05}), "SD:0A1B2C C200     TERM-REQ     "},
         {"lone even protocol octet at the end", Bytes({0xFF, 0x03, 0x20}), "SD:0A1B2C 20                    "},
         {"lone high even protocol octet at the end", Bytes({0xC0}), "SD:0A1B2C C0                    "},
         {"code 0 has no name", Bytes({0xC0, 0x21, 0x00, 0x01}), "SD:0A1B2C LCP      00         1 "},
@@ -155,8 +151,7 @@ TEST_F(PppLineTest, HeaderForms) {
         {"control octet not 3 on RD", Bytes({0xFF, 0x13, 0xC0, 0x21, 0x01}, kFrameRd),
          "RD:0A1B2C                       2101"},
         {"no units", Bytes({}), "SD:0A1B2C                       "},
-        {"first unit 7E: two-octet protocol 7Exx", Bytes({0x7E, 0xFF, 0x03, 0xC0}),
-         "SD:0A1B2C 7EFF     CONF-NAK 192 "},
+        {"first unit 7E: two-octet protocol 7Exx", Bytes({0x7E, 0xFF, 0x03, 0xC0}), "SD:0A1B2C 7EFF     CONF-NAK 192 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
