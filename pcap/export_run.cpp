@@ -1,5 +1,7 @@
 #include "pcap/export_run.h"
 
+#include <algorithm>
+
 #include "converter/capture_file.h"
 #include "converter/options.h"
 #include "decode/frame_assembly.h"
@@ -94,6 +96,10 @@ std::size_t FrameBytes(const AssembledFrame& frame, bool ppp, std::uint8_t* out)
     return n;
 }
 
+// The FCS the link's good PPP frames carry; a frame whose check fails is
+// reported with that kind (FCS-16 until an FCS-32 frame has been seen).
+PppFcs linkFcs = PppFcs::kFcs16;
+
 bool ExportFrame(const AssembledFrame& frame) {
     const bool sd = (frame.direction & 0x7F) == kFrameSd;
     const PacketSide side{sd, settings.sdIsNetwork};
@@ -119,22 +125,25 @@ bool ExportFrame(const AssembledFrame& frame) {
         switch (CheckPppFcs(bytes, n)) {
             case PppFcs::kFcs16:
                 n -= 2;
+                linkFcs = PppFcs::kFcs16;
                 AddText(" FCS-16 stripped");
                 break;
             case PppFcs::kFcs32:
                 n -= 4;
+                linkFcs = PppFcs::kFcs32;
                 AddText(" FCS-32 stripped");
                 break;
-            case PppFcs::kBad:
+            case PppFcs::kBad: {
                 flags |= epb_flag::kCrcError;
-                AddText(" FCS-16 bad (received ");
-                if (n >= 2) {
-                    AddHex(bytes[n - 2]);
+                const std::size_t fcsBytes = std::min<std::size_t>(linkFcs == PppFcs::kFcs32 ? 4 : 2, n);
+                AddText(linkFcs == PppFcs::kFcs32 ? " FCS-32 bad (received" : " FCS-16 bad (received");
+                for (std::size_t i = n - fcsBytes; i < n; ++i) {
                     AddText(" ");
+                    AddHex(bytes[i]);
                 }
-                AddHex(bytes[n - 1]);
                 AddText(")");
                 break;
+            }
         }
     }
     if (n == 0) AddText(" empty");
@@ -145,6 +154,7 @@ bool ExportFrame(const AssembledFrame& frame) {
 bool ExportFrames() {
     const bool ppp = settings.kind == ExportKind::kPpp;
     SetFrameUnitStore(frameStore, static_cast<std::int32_t>(kPacketBytesMax));
+    linkFcs = PppFcs::kFcs16;
     StartFrameWalk(ppp ? FrameAssembly::kPpp : FrameAssembly::kHdlc);
     bool written = true;
     while (const AssembledFrame* frame = NextWalkedFrame()) {

@@ -51,6 +51,7 @@ struct Command {
 Command command;
 
 char tempName[kFileNameMax + 16] = {};
+bool outputInPlace = false;  // a device or a pipe, written without a temporary file
 std::FILE* output = nullptr;
 
 void Say(std::string_view text) { std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data()); }
@@ -155,7 +156,8 @@ void SayFailure(const char* what, int error) {
 }
 
 // The output goes to a new file beside its name, renamed at the end, so that
-// a failed export leaves no half-written file under the name.
+// a failed export leaves no half-written file under the name. A device or a
+// pipe named as the output is written in place: it holds no file to replace.
 bool OpenOutput() {
     if (std::strcmp(command.outputName, "-") == 0) {
         output = stdout;
@@ -164,6 +166,16 @@ bool OpenOutput() {
     if (monData->IsDataFile(command.outputName)) {
         std::fprintf(stderr, "Can't create pcapng file %s: it is the data file.\n", command.outputName);
         return false;
+    }
+    struct stat st;
+    if (stat(command.outputName, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        output = std::fopen(command.outputName, "wb");
+        if (output == nullptr) {
+            SayFailure("create", errno);
+            return false;
+        }
+        outputInPlace = true;
+        return true;
     }
     std::snprintf(tempName, sizeof tempName, "%s.XXXXXX", command.outputName);
     const int fd = mkstemp(tempName);
@@ -192,6 +204,7 @@ bool FinishOutput() {
         SayFailure("write", errno);
         return false;
     }
+    if (outputInPlace) return true;
     if (std::rename(tempName, command.outputName) != 0) {
         SayFailure("create", errno);
         return false;

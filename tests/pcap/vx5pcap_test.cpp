@@ -3,6 +3,7 @@
 // and their frames decoded by tshark.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 using namespace std::string_literals;
 #include <vector>
@@ -196,7 +197,8 @@ TEST(Vx5pcap, PppFrameChecks) {
     EXPECT_EQ(f.packets[0].comment, "SD TM=110001 FCS-32 stripped");
     EXPECT_EQ(f.packets[0].flags, 0x00000002u);
     EXPECT_EQ(f.packets[1].data, std::string("\x00\xFF\x03\x12\x34", 5));
-    EXPECT_EQ(f.packets[1].comment, "RD TM=110002 FCS-16 bad (received 12 34)");
+    // The link carries FCS-32: the failed check shows the last four bytes.
+    EXPECT_EQ(f.packets[1].comment, "RD TM=110002 FCS-32 bad (received FF 03 12 34)");
     EXPECT_EQ(f.packets[1].flags, 0x80000001u);
 }
 
@@ -240,6 +242,8 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
         {"full",
          {"-c", "exec " VX5PCAP_PATH " DIR/c.dt - >/dev/full"},
          "Can't write pcapng file -: No space left on device\n"},
+        // A device is written in place, never replaced by a file.
+        {"full device", {"DIR/c.dt", "/dev/full"}, "Can't write pcapng file /dev/full: No space left on device\n"},
         {"frame digit", {"-f5", "DIR/c.dt", "DIR/o"}, nullptr},
         {"one name", {"DIR/c.dt"}, nullptr},
         {"bad date", {"-D2026-02-29", "DIR/c.dt", "DIR/o"}, nullptr},
@@ -259,6 +263,7 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
         else EXPECT_EQ(r.err.rfind("Illegal arguments.\nUsage : vx5pcap", 0), 0u) << c.name << r.err;
     }
     EXPECT_EQ(testing_support::ReadFileBytes(dir.File("c.dt")), original);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
     const auto listing = RunProgram("/bin/sh", {"-c", "ls " + dir.Path()});
     EXPECT_EQ(listing.out, "bad.dt\nc.dt\n");
 }
