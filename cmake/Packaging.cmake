@@ -15,14 +15,8 @@ set(VX_PACKAGE_NAME vx5200-tools)
 set(VX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${VX_PACKAGE_NAME})
 set(VX_COMPLETION_DIR ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
 
-# The programs, each with its manual page and its completion; vx5pcap only
-# where its target has been built.
-set(vx_programs)
-foreach(program vx5cvt vxprtin vx5firm vx5pcap)
-  if(TARGET ${program})
-    list(APPEND vx_programs ${program})
-  endif()
-endforeach()
+# The programs, each with its manual page and its completion.
+set(vx_programs ${VX_PROGRAMS})
 install(TARGETS ${vx_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Manual pages and the changelog are compressed at build time as Debian
