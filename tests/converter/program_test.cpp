@@ -261,35 +261,27 @@ TEST(Program, FailuresSayWhatAndWhy) {
         std::string out;  // after the banner
         std::string err;
     };
+    // clang-format off
     const Case cases[] = {
         {{d + "none.dt"}, 1, "Can't open data file.\n", d + "none.dt: No such file or directory"},
         {{dir.Path()}, 1, "Can't open data file.\n", dir.Path() + ": is a directory"},
         {{d + "empty.dt"}, 1, "Can't create mapping object.\n", d + "empty.dt: the file is empty"},
-        {{d + "ident.dt"},
-         1,
-         "Unknown data file.\n",
+        {{d + "ident.dt"}, 1, "Unknown data file.\n",
          d + "ident.dt: not a capture data file (identification text differs)"},
         {{d + "v2.dt"}, 1, "Unknown data file.\n", d + "v2.dt: format version 2 is not supported"},
         {{d + "type2.dt"}, 1, "Unsuported data.\n", d + "type2.dt: data type 2 is not supported"},
-        {{d + "short.dt"},
-         1,
-         "Data file error.\n",
+        {{d + "short.dt"}, 1, "Data file error.\n",
          d + "short.dt: the file ends inside its settings block (1200 of 1762 bytes)"},
         {{d + "good.dt", d + "good.dt"}, 1, "Can't create print data file.\n", d + "good.dt: is the data file itself"},
-        {{d + "good.dt", d + "no/out.txt"},
-         1,
-         "Can't create print data file.\n",
+        {{d + "good.dt", d + "no/out.txt"}, 1, "Can't create print data file.\n",
          d + "no/out.txt: No such file or directory"},
-        {{d + "good.dt", "/dev/full"},
-         1,
-         "Convert start.\nCan't write print data file.\n",
+        {{d + "good.dt", "/dev/full"}, 1, "Convert start.\nCan't write print data file.\n",
          "/dev/full: No space left on device"},
         // A warning only: the listing of what is there is made as before.
-        {{cut, d + "out.txt"},
-         0,
-         "Convert start.\nComplete.\n",
+        {{cut, d + "out.txt"}, 0, "Convert start.\nComplete.\n",
          cut + ": the record area reaches past the end of the file: listing the 3 whole records present of 5000"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());
         auto r = RunProgram(VX5CVT_PATH, c.args);

@@ -282,21 +282,12 @@ TEST(Vx5firmTest, HangUpInTheStepPhaseIsAReadError) {
 }
 
 TEST(Vx5firmCommandLineTest, IllegalArgumentsPrintTheUsageLines) {
+    // clang-format off
     const std::vector<std::vector<std::string>> cases = {
-        {"-fx"},
-        {"-F"},
-        {"-s4800"},
-        {"-s"},
-        {"-x"},
-        {"-"},
-        {"one.fw", "two.fw"},
-        {"-p" + std::string(260, 'p')},
-        {std::string(264, 'f')},
-        {"-t0"},
-        {"-t"},
-        {"-t-1"},
-        {"-T5"},
+        {"-fx"}, {"-F"}, {"-s4800"}, {"-s"}, {"-x"}, {"-"}, {"one.fw", "two.fw"},
+        {"-p" + std::string(260, 'p')}, {std::string(264, 'f')}, {"-t0"}, {"-t"}, {"-t-1"}, {"-T5"},
     };
+    // clang-format on
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());
         auto result = RunProgram(VX5FIRM_PATH, args);

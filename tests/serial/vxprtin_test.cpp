@@ -114,26 +114,13 @@ TEST(VxprtinTest, StoresEveryLineWithCrLf) {
 }
 
 TEST(VxprtinTest, IllegalArgumentsPrintTheUsageLines) {
+    // clang-format off
     const std::vector<std::vector<std::string>> cases = {
-        {"-s9600x"},
-        {"-s"},
-        {"-s4800"},
-        {"-s9600 "},
-        {"-x"},
-        {"-"},
-        {"-S9600"},
-        {"-P/dev/null"},
-        {"first.txt", "second.txt"},
-        {"-p" + std::string(260, 'p')},
-        {std::string(264, 'f')},
-        {"-s9600", "-s1", "-pCOM3"},
-        {"-e0"},
-        {"-e"},
-        {"-e 5"},
-        {"-e5x"},
-        {"-a1"},
-        {"-A"},
+        {"-s9600x"}, {"-s"}, {"-s4800"}, {"-s9600 "}, {"-x"}, {"-"}, {"-S9600"}, {"-P/dev/null"},
+        {"first.txt", "second.txt"}, {"-p" + std::string(260, 'p')}, {std::string(264, 'f')},
+        {"-s9600", "-s1", "-pCOM3"}, {"-e0"}, {"-e"}, {"-e 5"}, {"-e5x"}, {"-a1"}, {"-A"},
     };
+    // clang-format on
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());
         TempDir dir;
