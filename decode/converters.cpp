@@ -10,7 +10,7 @@
 // shows as one text cell.
 #include "decode/converters.h"
 
-#include "converter/capture_file.h"
+#include "capture/capture_file.h"
 #include "decode/code_tables.h"
 
 namespace {

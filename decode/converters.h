@@ -16,7 +16,7 @@
 
 #include <cstdint>
 
-#include "decode/record_stream.h"
+#include "capture/record_stream.h"
 
 using EmitFunction = void (*)(std::uint32_t cell);
 

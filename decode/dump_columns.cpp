@@ -12,8 +12,8 @@
 // nothing a converter emits is lost at a block boundary.
 #include "decode/dump_columns.h"
 
-#include "converter/capture_file.h"
-#include "converter/options.h"
+#include "capture/capture_file.h"
+#include "capture/options.h"
 #include "decode/converters.h"
 
 DumpColumn dumpColumns[kDumpColumnsMax];

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "decode/record_stream.h"
+#include "capture/record_stream.h"
 
 inline constexpr int kDumpColumnsMax = 56;
 inline constexpr std::uint32_t kEmptyColumn = 0x80;

@@ -9,8 +9,8 @@
 // first on the next data record.
 #include "decode/frame_assembly.h"
 
-#include "converter/capture_file.h"
-#include "converter/options.h"
+#include "capture/capture_file.h"
+#include "capture/options.h"
 
 AssembledFrame assembledFrame;
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "decode/record_stream.h"
+#include "capture/record_stream.h"
 
 inline constexpr int kFrameUnitsMax = 64;
 

@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "converter/capture_file.h"
-#include "converter/listing_writer.h"
-#include "converter/options.h"
-#include "converter/program.h"
+#include "capture/capture_file.h"
+#include "listing/listing_writer.h"
+#include "capture/options.h"
+#include "apps/vx5cvt/program.h"
 #include "pcap/export_run.h"
 
 namespace {

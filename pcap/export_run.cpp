@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "converter/capture_file.h"
-#include "converter/options.h"
+#include "capture/capture_file.h"
+#include "capture/options.h"
 #include "decode/frame_assembly.h"
 #include "decode/frame_walk.h"
 #include "pcap/packet_times.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "decode/record_stream.h"
+#include "capture/record_stream.h"
 
 // Seconds of the day in a timestamp record's three BCD time bytes (hours,
 // minutes, seconds), or -1 when a digit is not decimal or a value is out of range.

@@ -74,3 +74,39 @@ foreach(pair IN LISTS TESTS)
     endif()
   endforeach()
 endforeach()
+
+# Includes follow the links: a source of a library folder (and of that
+# folder's tests) includes only headers of its own folder and of the folders
+# whose libraries its library reaches. FOLDERS maps folders to libraries:
+# "capture=capture;apps/vx5cvt=converter;...".
+foreach(pair IN LISTS FOLDERS)
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 folder)
+  list(GET pair 1 library)
+  string(MAKE_C_IDENTIFIER "${folder}" id)
+  set(library_of_${id} "${library}")
+endforeach()
+foreach(pair IN LISTS FOLDERS)
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 folder)
+  list(GET pair 1 library)
+  reached("${library}" allowed)
+  list(APPEND allowed "${library}")
+  file(GLOB sources "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h"
+                    "${SOURCE_DIR}/tests/${folder}/*.cpp" "${SOURCE_DIR}/tests/${folder}/*.h")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^#include \"")
+    foreach(line IN LISTS includes)
+      string(REGEX MATCH "^#include \"(.+)/[^/]+\"" _ "${line}")
+      string(MAKE_C_IDENTIFIER "${CMAKE_MATCH_1}" id)
+      if(NOT DEFINED library_of_${id})
+        continue()  # test support, examples
+      endif()
+      if(NOT library_of_${id} IN_LIST allowed)
+        file(RELATIVE_PATH name "${SOURCE_DIR}" "${source}")
+        message(SEND_ERROR "${name} includes ${CMAKE_MATCH_1}/, above or beside ${folder}/ (${library})")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "converter/conditions_header.h"
-#include "converter/listing_writer.h"
-#include "converter/options.h"
+#include "listing/conditions_header.h"
+#include "listing/listing_writer.h"
+#include "capture/options.h"
 #include "decode/code_tables.h"
 
 UnitReader unitReader;

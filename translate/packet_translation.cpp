@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "converter/options.h"
-#include "converter/table_checks.h"
+#include "capture/options.h"
+#include "listing/table_checks.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <span>
 
-#include "converter/table_checks.h"
+#include "listing/table_checks.h"
 #include "translate/line_fields.h"
 
 namespace {

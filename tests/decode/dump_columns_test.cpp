@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "converter/capture_file.h"
-#include "converter/options.h"
+#include "capture/capture_file.h"
+#include "capture/options.h"
 #include "decode/converters.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/record_area.h"

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/serial/pty_peer.h"
+#include "tests/support/pty_peer.h"
 #include "tests/support/run_program.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/listing_writer.h"
+#include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "converter/capture_file.h"
-#include "decode/record_stream.h"
+#include "capture/capture_file.h"
+#include "capture/record_stream.h"
 #include "tests/support/capture_writer.h"
 
 namespace record_area {

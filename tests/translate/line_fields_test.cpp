@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "converter/capture_file.h"
-#include "converter/listing_writer.h"
-#include "converter/options.h"
+#include "capture/capture_file.h"
+#include "listing/listing_writer.h"
+#include "capture/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"

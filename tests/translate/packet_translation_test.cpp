@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "converter/listing_writer.h"
-#include "converter/options.h"
+#include "listing/listing_writer.h"
+#include "capture/options.h"
 #include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"

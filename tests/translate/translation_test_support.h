@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "decode/frame_assembly.h"
-#include "decode/record_stream.h"
+#include "capture/record_stream.h"
 #include "tests/support/capture_writer.h"
 
 namespace translation_test {

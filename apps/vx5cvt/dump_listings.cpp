@@ -1,0 +1,273 @@
+// The normal dump, the line-state chart and the translate-format dump.
+//
+// The three drivers share one loop: fill a block of columns, print its data
+// rows, an empty line, and in the chart the line-state rows and another empty
+// line, until the fill reports the end of the capture or the block limit comes.
+// A non-data column prints its marker label in the first row the block shows
+// and the marker text in the second, so a marker stands above its value.
+#include "apps/vx5cvt/dump_listings.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "capture/capture_file.h"
+#include "listing/conditions_header.h"
+#include "listing/listing_writer.h"
+#include "capture/options.h"
+#include "decode/code_tables.h"
+#include "decode/converters.h"
+#include "decode/dump_columns.h"
+
+namespace {
+
+enum class DumpKind { kNormal, kLineState, kTranslate };
+
+// The listing being written: the cells of the translate-format dump differ.
+DumpKind dumpKind = DumpKind::kNormal;
+int blockColumns = 28;
+
+constexpr std::string_view kBlankCell = "  ";
+constexpr std::string_view kNoByteCell = " -";
+
+// Character-row cells of the unit codes that are not shown through a code table.
+constexpr std::array<std::string_view, 16> kUnitCodeCells = {
+    "",    // 0: code table, set A
+    "",    // 1: code table, set B
+    "{}",  // 2
+    "??",  // 3
+    "?4",  // 4
+    "?1",  // 5
+    "?2",  // 6
+    "?3",  // 7
+    "BB",  // 8
+    "AA",  // 9
+    "^^",  // 10: frame start
+    "^^",  // 11: frame end
+    "?5",  // 12
+    "  ",  // 13
+    "##",  // 14
+    "  ",  // 15: no unit
+};
+
+// Label cells by the low four bits of a non-data column: record type in bits
+// 0-1, quarter in bits 2-3.
+constexpr std::array<std::string_view, 16> kLabelCells = {
+    "  ", "  ", "[ ", "[ ",  // quarter 0
+    "  ", "  ", "ID", "TM",  // quarter 1
+    "  ", "  ", "LE", "SP",  // quarter 2
+    "  ", "  ", " ]", " ]",  // quarter 3
+};
+
+constexpr std::array<std::string_view, kLineStateMax> kLineNames = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
+
+constexpr std::uint32_t kMarkerIdle = 2;
+constexpr std::uint32_t kMarkerTimestamp = 3;
+constexpr std::uint32_t kIdleCountShown = 9999;  // larger idle counts show "[ OVER ]"
+
+// "[ 0012 ]", "[ OVER ]" or "[123456]": eight characters and the NUL.
+constexpr int kMarkerTextSize = 8 + 1;
+
+bool IsDataColumn(std::uint32_t unitWord) { return IsDataRecord(unitWord); }
+
+int PutCell(std::string_view cell) {
+    PutChar(static_cast<unsigned char>(cell[0]));
+    return PutChar(static_cast<unsigned char>(cell[1]));
+}
+
+// The code whose tables show code-0 and code-1 units: the converted cells of
+// the translate-format dump hold EBCDIC code points.
+int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : options.printCode; }
+
+// The rows a block shows, in order.
+struct DumpRow {
+    bool rd;   // RD unit (else SD)
+    bool hex;  // hexadecimal row (else character row)
+};
+
+int ShownRows(DumpRow (&rows)[4]) {
+    const bool sd = options.dataLine != kRdOnly;
+    const bool rd = options.dataLine != kSdOnly;
+    const bool hex = options.codeFilter != 1;
+    const bool chars = options.codeFilter != 2;
+    int n = 0;
+    if (sd && hex) rows[n++] = {false, true};
+    if (sd && chars) rows[n++] = {false, false};
+    if (rd && hex) rows[n++] = {true, true};
+    if (rd && chars) rows[n++] = {true, false};
+    return n;
+}
+
+int WriteNonDataCell(std::uint32_t unitWord, int row, int shownRows) {
+    if (shownRows == 1 || row == 1) return WriteMarkerCell(unitWord);
+    if (row == 0) return WriteLabelCell(unitWord);
+    return PutCell(kBlankCell);
+}
+
+// The rows of the current block; 0, or -1 when a write failed.
+int WriteDumpBlock() {
+    DumpRow rows[4];
+    const int shown = ShownRows(rows);
+    for (int r = 0; r < shown; ++r) {
+        const DumpRow row = rows[r];
+        if (!options.noGuide) {
+            // A character row that follows its direction's hex row has no name.
+            const bool followsHex = !row.hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == row.rd;
+            if (PutText(followsHex ? "   " : (row.rd ? "RD:" : "SD:")) < 0) return -1;
+        }
+        for (int c = 0; c < blockColumns; ++c) {
+            const std::uint32_t w = dumpColumns[c].unit;
+            if (!IsDataColumn(w)) {
+                WriteNonDataCell(w, r, shown);
+                continue;
+            }
+            const DataUnit unit = row.rd ? RdUnit(w) : SdUnit(w);
+            if (row.hex) {
+                WriteHexCell(unit);
+            } else {
+                WriteCharCell(unit);
+            }
+        }
+        if (PutChar('\n') < 0) return -1;
+    }
+    return 0;
+}
+
+// The block size for a listing width: 14, 28 or 56 columns.
+int DumpBlockColumns(int listingColumns) {
+    if (listingColumns < 80) return 14;
+    if (listingColumns < 136) return 28;
+    return 56;
+}
+
+struct BlockGeometry {
+    int columns;               // columns per block
+    std::int32_t dumpBlocks;   // block limit of the normal and translate-format dumps
+    std::int32_t chartBlocks;  // block limit of the line-state chart
+};
+
+// Block limits scale the line budget by the rows a block takes.
+BlockGeometry Geometry() {
+    const std::int32_t budget = options.lineBudget;
+    const int columns = DumpBlockColumns(options.columns);
+    switch (columns) {
+        case 14: return {columns, 6 * budget, 2 * budget};
+        case 28: return {columns, 3 * budget, budget};
+        default: return {columns, (3 * budget + 1) / 2, (budget + 1) / 2};
+    }
+}
+
+int RunDump(DumpKind kind) {
+    if (StartConversion() == 0) return 0;
+    if (WriteConditionsHeader(1) == -1) return 0;
+    ResetWorkingCursor();
+    dumpKind = kind;
+    const BlockGeometry geometry = Geometry();
+    blockColumns = geometry.columns;
+    const std::int32_t limit = kind == DumpKind::kLineState ? geometry.chartBlocks : geometry.dumpBlocks;
+    if (kind == DumpKind::kTranslate) {
+        InstallConverters(captureSettings.mode(), captureSettings.code());
+        ResetConvertedColumns();
+    }
+    for (std::int32_t blocks = 0; blocks < limit; ++blocks) {
+        bool end = false;
+        switch (kind) {
+            case DumpKind::kNormal: end = FillDumpColumns(blockColumns); break;
+            case DumpKind::kLineState: end = FillLineStateColumns(blockColumns); break;
+            case DumpKind::kTranslate: end = FillConvertedColumns(blockColumns); break;
+        }
+        // A failed write ends the listing here rather than leaving a gap in it.
+        if (WriteDumpBlock() < 0) break;
+        if (!options.noGuide && PutChar('\n') < 0) break;
+        if (kind == DumpKind::kLineState) {
+            if (WriteLineStateRows() < 0) break;
+            if (!options.noGuide && PutChar('\n') < 0) break;
+        }
+        if (end) break;
+    }
+    return FinishListing();
+}
+
+}  // namespace
+
+int WriteHexCell(DataUnit unit) {
+    const std::uint8_t code = UnitCode(unit);
+    if (code == kUnitBlank || code == kUnitNone) return PutCell(kNoByteCell);
+    if (dumpKind == DumpKind::kTranslate) return PutCell(kBlankCell);
+    // The byte as "%02X", without a formatter call: this cell is written for
+    // nearly every column of a dump.
+    const std::uint8_t byte = DataByte(unit);
+    PutChar(HexDigit(byte >> 4));
+    return PutChar(HexDigit(byte));
+}
+
+int WriteCharCell(DataUnit unit) {
+    const std::uint8_t code = UnitCode(unit);
+    if (code > 1) return PutCell(kUnitCodeCells[code]);
+    char cell[2];
+    CharCell(DisplayCode(), code == 0 ? TableSet::kA : TableSet::kB, DataByte(unit), cell);
+    return PutCell(std::string_view(cell, 2));
+}
+
+int WriteLabelCell(std::uint32_t unitWord) { return PutCell(kLabelCells[unitWord & 0x0F]); }
+
+int WriteMarkerCell(std::uint32_t unitWord) {
+    // The eight-character marker text is built by hand rather than formatted:
+    // a marker cell is written four times per idle or timestamp record.
+    char text[kMarkerTextSize];
+    switch (unitWord & 3) {
+        case kMarkerIdle: {
+            // "[ %04u ]", or "[ OVER ]" above 9999
+            const std::uint32_t count = IdleCount(unitWord);
+            std::memcpy(text, "[ OVER ]", kMarkerTextSize);
+            if (count <= kIdleCountShown) {
+                text[2] = static_cast<char>('0' + count / 1000);
+                text[3] = static_cast<char>('0' + count / 100 % 10);
+                text[4] = static_cast<char>('0' + count / 10 % 10);
+                text[5] = static_cast<char>('0' + count % 10);
+            }
+            break;
+        }
+        case kMarkerTimestamp: {
+            // "[%02X%02X%02X]"
+            const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
+            text[0] = '[';
+            for (int i = 0; i < 3; ++i) {
+                text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
+                text[2 + 2 * i] = HexDigit(bytes[i]);
+            }
+            text[7] = ']';
+            text[8] = '\0';
+            break;
+        }
+        default: return PutCell(kBlankCell);
+    }
+    const std::uint32_t q = Quarter(unitWord);
+    return PutCell(std::string_view(text + 2 * q, 2));
+}
+
+int WriteLineStateRows() {
+    for (int i = 0; i < kLineStateMax; ++i) {
+        const std::uint8_t line = options.lineStates[i];
+        if (line >= kLineStateMax) break;  // 0xFF ends the list
+        if (!options.noGuide && PutFormat("%2s:", kLineNames[line].data()) < 0) return -1;
+        const unsigned bit = 1u << line;
+        for (int c = 0; c < blockColumns; ++c) {
+            const std::uint32_t states = dumpColumns[c].lineState;
+            if (states == kEmptyColumn) {
+                PutCell(kBlankCell);
+                continue;
+            }
+            // A set bit shows "0", a clear one "1".
+            PutChar((states >> 8) & bit ? '0' : '1');
+            PutChar((states >> 24) & bit ? '0' : '1');
+        }
+        if (PutChar('\n') < 0) return -1;
+    }
+    return 0;
+}
+
+int RunNormalDump() { return RunDump(DumpKind::kNormal); }
+int RunLineStateChart() { return RunDump(DumpKind::kLineState); }
+int RunTranslateDump() { return RunDump(DumpKind::kTranslate); }

@@ -1,0 +1,7 @@
+#include "apps/vx5pcap/pcap_program.h"
+#include "platform/standard_streams.h"
+
+int main(int argc, char** argv) {
+    OpenClosedStandardStreams();
+    return PcapMain(argc, argv);
+}

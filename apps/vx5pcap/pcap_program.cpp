@@ -1,0 +1,260 @@
+#include "apps/vx5pcap/pcap_program.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "capture/capture_file.h"
+#include "capture/options.h"
+#include "pcap/export_run.h"
+#include "pcap/packet_times.h"
+
+namespace {
+
+constexpr std::string_view kUsageLines[] = {
+    "Usage : vx5pcap [OPTIONS] <DATA-FILENAME> <PCAPNG-FILENAME>",
+    " OPTIONS:",
+    "   -d<DATALINENAME>  - - - - Select data line.",
+    "      0:SD and RD (default)",
+    "      1:SD only",
+    "      2:RD only",
+    "   -f<FRAME>[<PACKET>] - - - HDLC frame kind.",
+    "      <FRAME>  0:SDLC mod8",
+    "               1:SDLC mod128",
+    "               2:X.25(LAPB) mod8 (default)",
+    "               3:X.25(LAPB) mod128",
+    "               4:LAPD",
+    "      <PACKET> 0 or 1: accepted; Wireshark decodes the packets itself",
+    "           PPP, ASYNC and SYNC captures are exported by their mode",
+    "   -u  - - - - - - - - - - - SD is the network side (LAPD network, LAPB/SDLC DCE).",
+    "   -D<YYYY-MM-DD>  - - - - - Capture date (default: the data file's date).",
+    " <PCAPNG-FILENAME> - writes to standard output.",
+};
+
+constexpr std::size_t kOutputBuffer = 1 << 20;
+
+struct Command {
+    const char* dataName = nullptr;
+    const char* outputName = nullptr;
+    std::int8_t frameFormat = 2;
+    bool sdIsNetwork = false;
+    bool dateGiven = false;
+    std::int64_t date = 0;
+};
+Command command;
+
+char tempName[kFileNameMax + 16] = {};
+bool outputInPlace = false;  // a device or a pipe, written without a temporary file
+std::FILE* output = nullptr;
+
+void Say(std::string_view text) { std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data()); }
+
+void PrintUsage() {
+    Say("Illegal arguments.");
+    for (std::string_view line : kUsageLines) Say(line);
+}
+
+bool ParseOption(const char* arg) {
+    const char* value = arg[1] == '\0' ? arg + 1 : arg + 2;
+    switch (arg[1]) {
+        case 'd':
+            if (value[0] == '\0') options.dataLine = kBothLines;
+            else if (value[0] >= '0' && value[0] <= '2' && value[1] == '\0')
+                options.dataLine = static_cast<std::int8_t>(value[0] - '0');
+            else return false;
+            return true;
+        case 'f':
+            if (value[0] == '\0') return true;
+            if (value[0] < '0' || value[0] > '4') return false;
+            command.frameFormat = static_cast<std::int8_t>(value[0] - '0');
+            return value[1] == '\0' || ((value[1] == '0' || value[1] == '1') && value[2] == '\0');
+        case 'u': command.sdIsNetwork = true; return value[0] == '\0';
+        case 'D': command.dateGiven = true; return ParseDate(value, command.date);
+        default: return false;
+    }
+}
+
+bool ParseCommandLine(int argc, char** argv) {
+    int names = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] == '-' && arg[1] != '\0') {
+            if (!ParseOption(arg)) return false;
+            continue;
+        }
+        if (std::strlen(arg) > static_cast<std::size_t>(kFileNameMax)) return false;  // never cut a name
+        if (names == 0) command.dataName = arg;
+        else if (names == 1) command.outputName = arg;
+        else return false;
+        ++names;
+    }
+    return names == 2;
+}
+
+struct KindChoice {
+    ExportKind kind;
+    bool modulo128;
+    const char* name;
+};
+
+KindChoice ChooseKind() {
+    static constexpr KindChoice kHdlcKinds[] = {
+        {ExportKind::kSdlc, false, "HDLC SDLC mod 8"}, {ExportKind::kSdlc, true, "HDLC SDLC mod 128"},
+        {ExportKind::kLapb, false, "HDLC LAPB mod 8"}, {ExportKind::kLapb, true, "HDLC LAPB mod 128"},
+        {ExportKind::kLapd, false, "HDLC LAPD"},
+    };
+    switch (captureSettings.mode()) {
+        case kModeHdlc: return kHdlcKinds[command.frameFormat];
+        case kModePpp: return {ExportKind::kPpp, false, "PPP"};
+        case kModeSync: return {ExportKind::kSerial, false, "SYNC"};
+        case kModeAsync: return {ExportKind::kSerial, false, "ASYNC"};
+        default: return {ExportKind::kSerial, false, "unknown mode"};
+    }
+}
+
+// The LAPB station address of the SD side is B (0x01), the DCE's address.
+bool SdIsDce() {
+    return (captureSettings.sdAddressSet() != 0 && captureSettings.sdAddress() == 0x01) ||
+           (captureSettings.rdAddressSet() != 0 && captureSettings.rdAddress() == 0x03);
+}
+
+void CleanUp() {
+    if (output != nullptr && output != stdout) std::fclose(output);
+    output = nullptr;
+    if (tempName[0] != '\0') unlink(tempName);
+    tempName[0] = '\0';
+    ReleaseDataFile();
+}
+
+bool OpenData() {
+    monData = new (std::nothrow) CMonData(command.dataName);
+    if (monData == nullptr) {
+        Say("Not engouth memory.");  // the converter's own spelling
+        return false;
+    }
+    const int status = monData->Status();
+    if (status != 0) {
+        Say(DataFileStatusMessage(status));
+        return false;
+    }
+    if (!monData->LoadSettings(captureSettings)) {
+        Say("Data file error.");
+        return false;
+    }
+    return true;
+}
+
+void SayFailure(const char* what, int error) {
+    std::fprintf(stderr, "Can't %s pcapng file %s: %s\n", what, command.outputName, std::strerror(error));
+}
+
+// The output goes to a new file beside its name, renamed at the end, so that
+// a failed export leaves no half-written file under the name. A device or a
+// pipe named as the output is written in place: it holds no file to replace.
+bool OpenOutput() {
+    if (std::strcmp(command.outputName, "-") == 0) {
+        output = stdout;
+        return true;
+    }
+    if (monData->IsDataFile(command.outputName)) {
+        std::fprintf(stderr, "Can't create pcapng file %s: it is the data file.\n", command.outputName);
+        return false;
+    }
+    struct stat st;
+    if (stat(command.outputName, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        output = std::fopen(command.outputName, "wb");
+        if (output == nullptr) {
+            SayFailure("create", errno);
+            return false;
+        }
+        outputInPlace = true;
+        return true;
+    }
+    std::snprintf(tempName, sizeof tempName, "%s.XXXXXX", command.outputName);
+    const int fd = mkstemp(tempName);
+    if (fd < 0) {
+        tempName[0] = '\0';
+        SayFailure("create", errno);
+        return false;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    output = fdopen(fd, "wb");
+    if (output == nullptr) {
+        close(fd);
+        SayFailure("create", errno);
+        return false;
+    }
+    return true;
+}
+
+bool FinishOutput() {
+    if (output == stdout) return true;
+    std::FILE* file = output;
+    output = nullptr;
+    if (std::fclose(file) != 0) {
+        SayFailure("write", errno);
+        return false;
+    }
+    if (outputInPlace) return true;
+    if (std::rename(tempName, command.outputName) != 0) {
+        SayFailure("create", errno);
+        return false;
+    }
+    tempName[0] = '\0';
+    return true;
+}
+
+int Run() {
+    if (!OpenData() || !OpenOutput()) return 1;
+    static char buffer[kOutputBuffer];
+    std::setvbuf(output, buffer, _IOFBF, sizeof buffer);
+
+    const KindChoice choice = ChooseKind();
+    ExportSettings settings;
+    settings.kind = choice.kind;
+    settings.modulo128 = choice.modulo128;
+    settings.sdIsNetwork = command.sdIsNetwork || (choice.kind == ExportKind::kLapb && SdIsDce());
+    settings.date = command.date;
+    struct stat st;
+    if (!command.dateGiven && stat(command.dataName, &st) == 0) settings.date = st.st_mtime;
+
+    char description[kFileNameMax + 64];
+    std::snprintf(description, sizeof description, "%s, %s", command.dataName, choice.name);
+    ExportCounts counts;
+    errno = 0;
+    if (!ExportCapture(output, settings, description, counts)) {
+        SayFailure("write", errno != 0 ? errno : EIO);
+        return 1;
+    }
+    if (!FinishOutput()) return 1;
+    if (choice.kind == ExportKind::kSerial) {
+        std::fprintf(stderr, "%u packets: SD %u, RD %u, line state %u\n", counts.sd + counts.rd + counts.lineStates,
+                     counts.sd, counts.rd, counts.lineStates);
+    } else {
+        std::fprintf(stderr, "%u frames: SD %u, RD %u\n", counts.sd + counts.rd, counts.sd, counts.rd);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int PcapMain(int argc, char** argv) {
+    ResetOptions();
+    command = Command{};
+    if (!ParseCommandLine(argc, argv)) {
+        PrintUsage();
+        return 1;
+    }
+    const int status = Run();
+    CleanUp();
+    return status;
+}

@@ -1,0 +1,5 @@
+#include "capture/options.h"
+
+ConverterOptions options;
+
+void ResetOptions() { options = ConverterOptions{}; }

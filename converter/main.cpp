@@ -1,9 +1,0 @@
-#include <cstdlib>
-
-#include "converter/program.h"
-#include "startup/standard_streams.h"
-
-int main(int argc, char** argv) {
-    OpenClosedStandardStreams();
-    std::exit(ConverterMain(argc, argv));
-}

@@ -1,5 +1,0 @@
-#include "converter/options.h"
-
-ConverterOptions options;
-
-void ResetOptions() { options = ConverterOptions{}; }
