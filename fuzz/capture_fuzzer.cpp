@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "capture/capture_file.h"
-#include "listing/listing_writer.h"
-#include "capture/options.h"
 #include "apps/vx5cvt/program.h"
+#include "capture/capture_file.h"
+#include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "pcap/export_run.h"
 
 namespace {

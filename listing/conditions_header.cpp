@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "capture/capture_file.h"
-#include "listing/listing_writer.h"
 #include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "listing/table_checks.h"
 
 namespace {

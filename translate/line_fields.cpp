@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "listing/conditions_header.h"
-#include "listing/listing_writer.h"
 #include "capture/options.h"
 #include "decode/code_tables.h"
+#include "listing/conditions_header.h"
+#include "listing/listing_writer.h"
 
 UnitReader unitReader;
 FrameFields frameFields;

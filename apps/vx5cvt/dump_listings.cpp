@@ -13,12 +13,12 @@
 #include <string_view>
 
 #include "capture/capture_file.h"
-#include "listing/conditions_header.h"
-#include "listing/listing_writer.h"
 #include "capture/options.h"
 #include "decode/code_tables.h"
 #include "decode/converters.h"
 #include "decode/dump_columns.h"
+#include "listing/conditions_header.h"
+#include "listing/listing_writer.h"
 
 namespace {
 

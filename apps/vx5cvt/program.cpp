@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "capture/capture_file.h"
 #include "apps/vx5cvt/dump_listings.h"
-#include "listing/listing_writer.h"
+#include "capture/capture_file.h"
 #include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "translate/frame_translation.h"
 #include "translate/packet_translation.h"
 #include "translate/ppp_translation.h"

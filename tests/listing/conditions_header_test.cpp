@@ -5,9 +5,9 @@
 #include <string>
 
 #include "capture/capture_file.h"
+#include "capture/options.h"
 #include "listing/conditions_header.h"
 #include "listing/listing_writer.h"
-#include "capture/options.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/record_area.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "listing/listing_writer.h"
 #include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "listing/listing_writer.h"
 #include "capture/options.h"
 #include "decode/frame_assembly.h"
+#include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "listing/listing_writer.h"
 #include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "decode/frame_assembly.h"
 #include "capture/record_stream.h"
+#include "decode/frame_assembly.h"
 #include "tests/support/capture_writer.h"
 
 namespace translation_test {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "apps/vx5cvt/dump_listings.h"
-#include "listing/listing_writer.h"
 #include "capture/options.h"
 #include "decode/dump_columns.h"
+#include "listing/listing_writer.h"
 #include "tests/support/listings.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "apps/vx5cvt/program.h"
 #include "capture/capture_file.h"
 #include "capture/options.h"
-#include "apps/vx5cvt/program.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
