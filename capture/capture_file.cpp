@@ -1,12 +1,5 @@
 #include "capture/capture_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -33,69 +26,44 @@ std::int32_t ParseVersion(const std::uint8_t* text, std::size_t available) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+// The platform's reason for a file it could not open or map, as the container names it.
+DataFileFailure ToDataFileFailure(MapFailure failure) {
+    switch (failure) {
+        case MapFailure::none: return DataFileFailure::none;
+        case MapFailure::openRefused: return DataFileFailure::openRefused;
+        case MapFailure::heldByAnother: return DataFileFailure::heldByAnother;
+        case MapFailure::isDirectory: return DataFileFailure::isDirectory;
+        case MapFailure::notRegularFile: return DataFileFailure::notRegularFile;
+        case MapFailure::statFailed: return DataFileFailure::statFailed;
+        case MapFailure::empty: return DataFileFailure::empty;
+        case MapFailure::mapFailed: return DataFileFailure::mapFailed;
+    }
+    return DataFileFailure::openRefused;
+}
+
 }  // namespace
 
 CMonData::CMonData(const char* fileName) {
-    // Not blocking: a named pipe must not hold the converter at the open.
-    fd_ = open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) {
-        openFailure_ = {DataFileFailure::openRefused, errno};
-        return;
-    }
-    // Exclusive use of the file while the converter reads it; a file system
-    // without locks is read without one.
-    if (flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
-        openFailure_ = {errno == EWOULDBLOCK ? DataFileFailure::heldByAnother : DataFileFailure::openRefused, errno};
-        close(fd_);
-        fd_ = -1;
-        return;
-    }
-    struct stat st;
-    if (fstat(fd_, &st) != 0) {
-        openFailure_ = {DataFileFailure::statFailed, errno};
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        // A folder, pipe or device opens for reading here, but it is no data file.
-        openFailure_ = {S_ISDIR(st.st_mode) ? DataFileFailure::isDirectory : DataFileFailure::notRegularFile, 0};
-        close(fd_);
-        fd_ = -1;
-        return;
-    }
-    if (st.st_size <= 0) {  // nothing to map
-        openFailure_ = {DataFileFailure::empty, 0};
-        return;
-    }
-    mapped_ = true;
-    size_ = static_cast<std::size_t>(st.st_size);
-    void* view = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
-    if (view == MAP_FAILED) {
-        openFailure_ = {DataFileFailure::mapFailed, errno};
-        return;
-    }
-    view_ = static_cast<const std::uint8_t*>(view);
-    madvise(view, size_, MADV_RANDOM);
-    if (size_ >= kIdentLength && std::memcmp(view_, kIdentText, kIdentLength) == 0) {
-        version_ = ParseVersion(view_ + kVersionOffset, size_ - kVersionOffset);
+    const MapReport report = MapFileExclusively(fileName, &file_);
+    openFailure_ = {ToDataFileFailure(report.failure), report.error};
+    if (file_.view != nullptr && file_.size >= kIdentLength && std::memcmp(file_.view, kIdentText, kIdentLength) == 0) {
+        version_ = ParseVersion(file_.view + kVersionOffset, file_.size - kVersionOffset);
     }
 }
 
-CMonData::~CMonData() {
-    if (view_ != nullptr) {
-        munmap(const_cast<std::uint8_t*>(view_), size_);
-        view_ = nullptr;
-    }
-    mapped_ = false;
-    if (fd_ >= 0) {
-        close(fd_);
-        fd_ = -1;
-    }
-}
+CMonData::~CMonData() { UnmapFile(&file_); }
 
 int CMonData::Status() const {
-    if (fd_ < 0) return 1;
-    if (!mapped_) return 2;
-    if (view_ == nullptr) return 3;
+    switch (openFailure_.failure) {
+        case DataFileFailure::openRefused:
+        case DataFileFailure::heldByAnother:
+        case DataFileFailure::isDirectory:
+        case DataFileFailure::notRegularFile: return 1;
+        case DataFileFailure::statFailed:
+        case DataFileFailure::empty: return 2;
+        case DataFileFailure::mapFailed: return 3;
+        default: break;
+    }
     if (version_ != 0 && version_ != 1) return 4;
     const std::uint8_t dataType = SettingsByte(settings_field::kDataType);
     if (dataType >= 1 && dataType <= 3) return 5;
@@ -113,28 +81,23 @@ DataFileReport CMonData::Failure() const {
 
 std::uint8_t CMonData::SettingsByte(std::size_t fieldOffset) const {
     const std::size_t at = kSettingsOffset + fieldOffset;
-    return view_ != nullptr && at < size_ ? view_[at] : 0;
+    return file_.view != nullptr && at < file_.size ? file_.view[at] : 0;
 }
 
-bool CMonData::IsDataFile(const char* name) const {
-    struct stat named;
-    struct stat held;
-    if (fd_ < 0 || stat(name, &named) != 0 || fstat(fd_, &held) != 0) return false;
-    return named.st_dev == held.st_dev && named.st_ino == held.st_ino;
-}
+bool CMonData::IsDataFile(const char* name) const { return IsSameFile(file_, name); }
 
 int CMonData::LoadSettings(CaptureSettings& settings) const {
     if (static_cast<std::uint32_t>(version_) > 1) return 0;
     // A file too short for its settings block has no settings to load.
-    if (view_ == nullptr || size_ < kRecordAreaOffset) return 0;
+    if (file_.view == nullptr || file_.size < kRecordAreaOffset) return 0;
     settings = CaptureSettings{};
-    std::memcpy(settings.block, view_ + kSettingsOffset, kSettingsSize);
+    std::memcpy(settings.block, file_.view + kSettingsOffset, kSettingsSize);
     // The record area is what the file holds of it: a length reaching past
     // the end of the file keeps the whole records that are present.
     std::uint32_t length = settings.recordAreaLength();
-    const std::size_t available = size_ - kRecordAreaOffset;
+    const std::size_t available = file_.size - kRecordAreaOffset;
     if (length > available) length = static_cast<std::uint32_t>(available);
-    SetupRecordWindow(settings.window, view_ + kRecordAreaOffset, length);
+    SetupRecordWindow(settings.window, file_.view + kRecordAreaOffset, length);
     return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "capture/record_window.h"
+#include "platform/mapped_file.h"
 
 inline constexpr char kIdentText[] = "VX-5200  DATA     ";  // 18 characters
 inline constexpr std::size_t kIdentLength = 18;
@@ -106,8 +107,8 @@ public:
     int LoadSettings(CaptureSettings& settings) const;
 
     // The mapped file (null when not mapped) and its size.
-    const std::uint8_t* View() const { return view_; }
-    std::size_t Size() const { return size_; }
+    const std::uint8_t* View() const { return file_.view; }
+    std::size_t Size() const { return file_.size; }
     // A settings byte read straight from the mapping (0 when the file is too short).
     std::uint8_t SettingsByte(std::size_t fieldOffset) const;
     // True when `name` names the open data file (the same file under any name).
@@ -116,10 +117,7 @@ public:
     std::int32_t Version() const { return version_; }
 
 private:
-    int fd_ = -1;
-    bool mapped_ = false;  // stands for the mapping object
-    const std::uint8_t* view_ = nullptr;
-    std::size_t size_ = 0;
+    MappedFile file_;
     std::int32_t version_ = -1;
     DataFileReport openFailure_{DataFileFailure::none, 0};  // of opening and mapping
 };

@@ -22,34 +22,22 @@
 
 #include <cstddef>
 
+#include "platform/serial_device.h"
+
 inline constexpr int kComPortNameSize = 260;  // 259 characters and the terminator
 inline constexpr int kComNoChar = -1;
 inline constexpr int kComReadFailure = -2;
 inline constexpr int kEndOfText = 0x1A;  // Ctrl-Z
 
-// Settings, written before ComOpen. "COMn" names the n-th serial device
-// (/dev/ttyS(n-1)); any other name is a device path used unchanged.
+// Settings, written before ComOpen. "COMn" names the n-th serial device of
+// the system; any other name is a device path used unchanged.
 extern char comPortName[kComPortNameSize];
 extern int comSpeed;     // 9600, 19200, 38400, 57600, 115200 or 230400
 extern bool comEofMode;  // byte 0x1A ends the data
 
-// What the last failing operation ran into.
-enum class ComFailure {
-    none,
-    nameTooLong,    // the device path for comPortName does not fit
-    openRefused,    // the device could not be opened (error holds why)
-    heldByAnother,  // another program holds the port
-    notSerial,      // the name opens something that is no serial device
-    lineSettings,   // the driver refused the line settings
-    disconnected,   // hang-up: the device went away
-    readFailed,     // any other read error
-    writeFailed,    // a write error
-    writeTimedOut,  // nothing could be sent within the write time-out
-};
-struct ComFailureReport {
-    ComFailure failure;
-    int error;  // the saved errno, 0 when the system gave none
-};
+// What the last failing operation ran into, and the system's error code.
+using ComFailure = PortFailure;
+using ComFailureReport = PortReport;
 ComFailureReport ComLastFailure();
 
 // Opens and configures the port; 1 on success (also when already open), 0 on failure.
@@ -81,6 +69,4 @@ int ComPutText(const char* text);
 // 1 and the speed in *speed, or 0.
 int ParseComSpeed(const char* text, int* speed);
 
-// The device path that ComOpen uses for a port name.
-// Writes at most size bytes including the terminator; 1 if it fits, 0 if not.
-int ComDevicePath(const char* portName, char* path, std::size_t size);
+// ComDevicePath (platform/serial_device.h) gives the device path ComOpen uses for a port name.

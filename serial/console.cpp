@@ -1,17 +1,17 @@
 // The console and command line helpers of the serial tools' program entries.
 #include "serial/console.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files.h"
+#include "platform/process.h"
 #include "serial/com_port.h"
 
 char consoleLine[kConsoleLineSize];
@@ -24,9 +24,10 @@ constexpr std::string_view kSharedUsageLines[] = {
     "   -s : Speed select 9600,19200,38400,57600,115200 or 230400.",
 };
 
-std::FILE** cleanUpFile = nullptr;  // the program's one open file
-const char* reasonPrefix = "";      // the program's name
-volatile std::sig_atomic_t consoleLineOpen = 0;
+std::FILE** cleanUpFile = nullptr;         // the program's one open file
+const char* reasonPrefix = "";             // the program's name
+std::atomic<bool> consoleLineOpen{false};  // read by the ending signals
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 bool EndOfConsole() { return std::feof(stdin) || std::ferror(stdin); }
 
@@ -42,34 +43,22 @@ void PrintLines(std::span<const std::string_view> lines) {
     for (std::string_view line : lines) PrintLine(line);
 }
 
-// Ends the console line in progress, releases the port and ends the program:
-// async-signal-safe calls only. Every line the receiver stored is already in
-// its file.
-extern "C" void EndOnSignal(int) {
-    if (consoleLineOpen) {
-        ssize_t written = write(STDOUT_FILENO, "\n", 1);
-        (void)written;  // nothing more can be done about a console that fails now
-    }
+// Ends the console line in progress and releases the port, with
+// async-signal-safe calls only; the platform then ends the program with
+// status 1. Every line the receiver stored is already in its file.
+void EndAtSignal() {
+    if (consoleLineOpen) WriteLineEndAtSignal();
     ComReleaseAtSignal();
-    _exit(1);
-}
-
-void EndOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = EndOnSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
 }
 
 // What went wrong at the port, in words.
 void DescribeComFailure(ComFailureReport report, char* text, std::size_t size) {
-    const char* system = std::strerror(report.error);
+    const char* system = SystemErrorText(report.error);
     switch (report.failure) {
         case ComFailure::none: std::snprintf(text, size, "no reason known"); return;
         case ComFailure::nameTooLong: std::snprintf(text, size, "the device name is too long"); return;
         case ComFailure::openRefused:
-            if (report.error == EACCES || report.error == EPERM) {
+            if (IsAccessDenied(report.error)) {
                 std::snprintf(text, size, "%s (add the user to the dialout group)", system);
             } else {
                 std::snprintf(text, size, "%s", system);
@@ -108,7 +97,7 @@ void StartSerialTool(const char* programName, std::string_view title, std::FILE*
     reasonPrefix = programName;
     cleanUpFile = openFile;
     std::atexit(CleanUpAtExit);
-    EndOnSignals();
+    EndOnSignals(EndAtSignal);
 }
 
 void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLines,
@@ -123,7 +112,7 @@ void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLin
     }
 }
 
-void MarkConsoleLineOpen(bool open) { consoleLineOpen = open ? 1 : 0; }
+void MarkConsoleLineOpen(bool open) { consoleLineOpen = open; }
 
 void PrintReason(const char* format, ...) {
     std::fflush(stdout);

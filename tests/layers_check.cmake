@@ -110,3 +110,16 @@ foreach(pair IN LISTS FOLDERS)
   endforeach()
 endforeach()
 
+
+# Only platform/ reaches the operating system's own headers.
+file(GLOB_RECURSE product RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.h")
+foreach(name IN LISTS product)
+  if(name MATCHES "^(platform|tests|bench|fuzz|build[^/]*)/")
+    continue()
+  endif()
+  file(STRINGS "${SOURCE_DIR}/${name}" system REGEX
+       "^#include <(termios|sys/mman|sys/file|signal|csignal|fcntl|unistd|poll|sys/ioctl|sys/stat|windows)\\.?h?>")
+  if(system)
+    message(SEND_ERROR "${name} reaches the operating system outside platform/: ${system}")
+  endif()
+endforeach()

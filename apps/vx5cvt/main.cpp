@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "apps/vx5cvt/program.h"
-#include "platform/standard_streams.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
     OpenClosedStandardStreams();

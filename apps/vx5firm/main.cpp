@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "apps/vx5firm/transfer.h"
-#include "platform/standard_streams.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
     OpenClosedStandardStreams();

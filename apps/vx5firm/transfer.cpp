@@ -9,8 +9,6 @@
 // that many seconds; without it the program waits as long as it takes.
 #include "apps/vx5firm/transfer.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -20,6 +18,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/files.h"
 #include "serial/com_port.h"
 #include "serial/console.h"
 
@@ -87,8 +86,7 @@ bool Contains(const char* text, int length, std::string_view part) {
 bool OpenFirmwareFile() {
     firmwareFile = std::fopen(firmwareFileName, "rb");
     const int error = errno;
-    struct stat st {};
-    if (firmwareFile != nullptr && fstat(fileno(firmwareFile), &st) == 0 && !S_ISDIR(st.st_mode)) return true;
+    if (firmwareFile != nullptr && KindOfFile(firmwareFileName) != FileKind::directory) return true;
     PrintLine("Can't open Firmware file.");
     PrintReason("%s: %s", firmwareFileName, firmwareFile == nullptr ? std::strerror(error) : "is a directory");
     return false;

@@ -1,5 +1,5 @@
 #include "apps/vx5pcap/pcap_program.h"
-#include "platform/standard_streams.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
     OpenClosedStandardStreams();

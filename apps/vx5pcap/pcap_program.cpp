@@ -1,13 +1,10 @@
 #include "apps/vx5pcap/pcap_program.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <new>
 #include <string_view>
 
@@ -15,6 +12,7 @@
 #include "capture/options.h"
 #include "pcap/export_run.h"
 #include "pcap/packet_times.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -128,7 +126,7 @@ bool SdIsDce() {
 void CleanUp() {
     if (output != nullptr && output != stdout) std::fclose(output);
     output = nullptr;
-    if (tempName[0] != '\0') unlink(tempName);
+    if (tempName[0] != '\0') RemoveFile(tempName);
     tempName[0] = '\0';
     ReleaseDataFile();
 }
@@ -152,7 +150,7 @@ bool OpenData() {
 }
 
 void SayFailure(const char* what, int error) {
-    std::fprintf(stderr, "Can't %s pcapng file %s: %s\n", what, command.outputName, std::strerror(error));
+    std::fprintf(stderr, "Can't %s pcapng file %s: %s\n", what, command.outputName, SystemErrorText(error));
 }
 
 // The output goes to a new file beside its name, renamed at the end, so that
@@ -160,6 +158,7 @@ void SayFailure(const char* what, int error) {
 // pipe named as the output is written in place: it holds no file to replace.
 bool OpenOutput() {
     if (std::strcmp(command.outputName, "-") == 0) {
+        SetStandardOutputBinary();
         output = stdout;
         return true;
     }
@@ -167,8 +166,8 @@ bool OpenOutput() {
         std::fprintf(stderr, "Can't create pcapng file %s: it is the data file.\n", command.outputName);
         return false;
     }
-    struct stat st;
-    if (stat(command.outputName, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    const FileKind kind = KindOfFile(command.outputName);
+    if (kind == FileKind::other) {
         output = std::fopen(command.outputName, "wb");
         if (output == nullptr) {
             SayFailure("create", errno);
@@ -177,20 +176,10 @@ bool OpenOutput() {
         outputInPlace = true;
         return true;
     }
-    std::snprintf(tempName, sizeof tempName, "%s.XXXXXX", command.outputName);
-    const int fd = mkstemp(tempName);
-    if (fd < 0) {
-        tempName[0] = '\0';
-        SayFailure("create", errno);
-        return false;
-    }
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    output = fdopen(fd, "wb");
+    int error = 0;
+    output = CreateFileBeside(command.outputName, tempName, sizeof tempName, &error);
     if (output == nullptr) {
-        close(fd);
-        SayFailure("create", errno);
+        SayFailure("create", error);
         return false;
     }
     return true;
@@ -205,8 +194,9 @@ bool FinishOutput() {
         return false;
     }
     if (outputInPlace) return true;
-    if (std::rename(tempName, command.outputName) != 0) {
-        SayFailure("create", errno);
+    int error = 0;
+    if (!ReplaceFileWith(command.outputName, tempName, &error)) {
+        SayFailure("create", error);
         return false;
     }
     tempName[0] = '\0';
@@ -224,8 +214,8 @@ int Run() {
     settings.modulo128 = choice.modulo128;
     settings.sdIsNetwork = command.sdIsNetwork || (choice.kind == ExportKind::kLapb && SdIsDce());
     settings.date = command.date;
-    struct stat st;
-    if (!command.dateGiven && stat(command.dataName, &st) == 0) settings.date = st.st_mtime;
+    std::time_t modified = 0;
+    if (!command.dateGiven && FileModificationTime(command.dataName, &modified)) settings.date = modified;
 
     char description[kFileNameMax + 64];
     std::snprintf(description, sizeof description, "%s, %s", command.dataName, choice.name);

@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "apps/vxprtin/receiver.h"
-#include "platform/standard_streams.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
     OpenClosedStandardStreams();

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "platform/process.h"
 #include "serial/com_port.h"
 #include "serial/console.h"
 
@@ -85,7 +86,7 @@ void ShowFinalCount(int lineCount) {
 void PrintQuietEnd() { PrintReason("no data for %d s: the reception ends as at 0x1A", quietSeconds); }
 
 int ReceivePrintOut() {
-    std::time_t lastDisplay = std::time(nullptr);
+    std::time_t lastDisplay = CalendarSeconds();
     int lineCount = 0;
     const int quietMs = quietSeconds * 1000;
     for (;;) {
@@ -104,7 +105,7 @@ int ReceivePrintOut() {
             return 1;
         }
         ++lineCount;
-        std::time_t now = std::time(nullptr);
+        std::time_t now = CalendarSeconds();
         if (std::difftime(now, lastDisplay) >= kDisplayInterval) {
             lastDisplay = now;
             MarkConsoleLineOpen(true);  // before the count shows: a signal may come at once

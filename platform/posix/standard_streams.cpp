@@ -1,4 +1,4 @@
-#include "platform/standard_streams.h"
+#include "platform/process.h"
 
 #include <fcntl.h>
 #include <unistd.h>
