@@ -1,11 +1,8 @@
 #include "capture/capture_file.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string_view>
-
-#include "capture/options.h"
 
 CaptureSettings captureSettings;
 CMonData* monData = nullptr;
@@ -112,18 +109,15 @@ std::string_view DataFileStatusMessage(int status) {
     }
 }
 
-int OpenDataFile() {
+int OpenDataFile(const char* fileName) {
     if (monData != nullptr) return 1;
-    monData = new (std::nothrow) CMonData(options.dataFileName);
-    if (monData == nullptr) {
-        std::printf("Not engouth memory.\n");  // the program's own spelling
-        return 0;
-    }
-    const int status = monData->Status();
-    if (status == 0) return 1;
-    const std::string_view message = DataFileStatusMessage(status);
-    std::printf("%.*s\n", static_cast<int>(message.size()), message.data());
-    return 0;
+    monData = new (std::nothrow) CMonData(fileName);
+    return monData != nullptr && monData->Status() == 0 ? 1 : 0;
+}
+
+std::string_view DataFileFailureMessage() {
+    if (monData == nullptr) return "Not engouth memory.";  // the program's own spelling
+    return DataFileStatusMessage(monData->Status());
 }
 
 void ReleaseDataFile() {

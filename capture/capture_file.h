@@ -126,7 +126,10 @@ extern CMonData* monData;
 
 // The message for a CMonData status other than 0.
 std::string_view DataFileStatusMessage(int status);
-// Opens and validates options.dataFileName once; prints the failure message.
-int OpenDataFile();
+// Creates the one CMonData object for fileName (once) and validates the file:
+// 1 when it is open and valid, else 0 and DataFileFailureMessage tells why.
+int OpenDataFile(const char* fileName);
+// The message for a failed OpenDataFile: the allocation failure or the status message.
+std::string_view DataFileFailureMessage();
 // Releases the CMonData object (exit clean-up).
 void ReleaseDataFile();

@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
     ResetOptions();
     std::strcpy(options.dataFileName, name);
-    if (OpenDataFile() && monData->LoadSettings(captureSettings)) {
+    if (OpenDataFile(options.dataFileName) && monData->LoadSettings(captureSettings)) {
         RunAllListings();
         RunAllExports();
     }

@@ -73,8 +73,6 @@ int PutFormat(const char* format, ...) {
 }
 
 int StartConversion() {
-    std::printf("Convert start.\n");
-    std::fflush(stdout);
     listing.lineCount = 0;
     listing.pageTextLines = options.linesPerPage != 0 ? options.linesPerPage - 6 : 1 << 30;
     if (listing.destination == nullptr) SetListingDestination(stdout, false);

@@ -50,5 +50,7 @@ inline int PutChar(int c) {
 
 int PutText(const char* text);
 int PutFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Starts a listing: a new page count, paging as set, standard output when no
+// destination was chosen. The program entry announces the conversion on the console.
 int StartConversion();
 int FinishListing();

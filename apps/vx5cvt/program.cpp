@@ -12,6 +12,7 @@
 #include "capture/capture_file.h"
 #include "capture/options.h"
 #include "listing/listing_writer.h"
+#include "platform/files.h"
 #include "translate/frame_translation.h"
 #include "translate/packet_translation.h"
 #include "translate/ppp_translation.h"
@@ -79,7 +80,7 @@ void PrintDataFileReason() {
         case DataFileFailure::none: return;
         case DataFileFailure::openRefused:
         case DataFileFailure::statFailed:
-        case DataFileFailure::mapFailed: PrintReason("%s: %s", name, std::strerror(report.error)); return;
+        case DataFileFailure::mapFailed: PrintReason("%s: %s", name, SystemErrorText(report.error)); return;
         case DataFileFailure::heldByAnother: PrintReason("%s: held by another program", name); return;
         case DataFileFailure::isDirectory: PrintReason("%s: is a directory", name); return;
         case DataFileFailure::notRegularFile: PrintReason("%s: is not a regular file", name); return;
@@ -98,7 +99,8 @@ void PrintDataFileReason() {
 }
 
 bool OpenDataFileOrExplain() {
-    if (OpenDataFile()) return true;
+    if (OpenDataFile(options.dataFileName)) return true;
+    PrintLine(DataFileFailureMessage());
     PrintDataFileReason();
     return false;
 }
@@ -410,6 +412,8 @@ int PrepareConversion() {
 int RunChosenDriver() {
     options.lineBudget = kLineBudget;
     options.printCode = captureSettings.code();
+    PrintLine("Convert start.");
+    std::fflush(stdout);  // before a listing on standard output, and seen at once
 
     if (options.lineStates[0] <= 7) {  // recorded line states: PrepareConversion saw to that
         RunLineStateChart();

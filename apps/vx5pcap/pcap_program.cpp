@@ -132,14 +132,8 @@ void CleanUp() {
 }
 
 bool OpenData() {
-    monData = new (std::nothrow) CMonData(command.dataName);
-    if (monData == nullptr) {
-        Say("Not engouth memory.");  // the converter's own spelling
-        return false;
-    }
-    const int status = monData->Status();
-    if (status != 0) {
-        Say(DataFileStatusMessage(status));
+    if (!OpenDataFile(command.dataName)) {
+        Say(DataFileFailureMessage());
         return false;
     }
     if (!monData->LoadSettings(captureSettings)) {
@@ -149,8 +143,8 @@ bool OpenData() {
     return true;
 }
 
-void SayFailure(const char* what, int error) {
-    std::fprintf(stderr, "Can't %s pcapng file %s: %s\n", what, command.outputName, SystemErrorText(error));
+void SayFailure(const char* what, const char* reason) {
+    std::fprintf(stderr, "Can't %s pcapng file %s: %s\n", what, command.outputName, reason);
 }
 
 // The output goes to a new file beside its name, renamed at the end, so that
@@ -170,7 +164,7 @@ bool OpenOutput() {
     if (kind == FileKind::other) {
         output = std::fopen(command.outputName, "wb");
         if (output == nullptr) {
-            SayFailure("create", errno);
+            SayFailure("create", std::strerror(errno));
             return false;
         }
         outputInPlace = true;
@@ -179,7 +173,7 @@ bool OpenOutput() {
     int error = 0;
     output = CreateFileBeside(command.outputName, tempName, sizeof tempName, &error);
     if (output == nullptr) {
-        SayFailure("create", error);
+        SayFailure("create", SystemErrorText(error));
         return false;
     }
     return true;
@@ -190,13 +184,13 @@ bool FinishOutput() {
     std::FILE* file = output;
     output = nullptr;
     if (std::fclose(file) != 0) {
-        SayFailure("write", errno);
+        SayFailure("write", std::strerror(errno));
         return false;
     }
     if (outputInPlace) return true;
     int error = 0;
     if (!ReplaceFileWith(command.outputName, tempName, &error)) {
-        SayFailure("create", error);
+        SayFailure("create", SystemErrorText(error));
         return false;
     }
     tempName[0] = '\0';
@@ -222,7 +216,7 @@ int Run() {
     ExportCounts counts;
     errno = 0;
     if (!ExportCapture(output, settings, description, counts)) {
-        SayFailure("write", errno != 0 ? errno : EIO);
+        SayFailure("write", std::strerror(errno != 0 ? errno : EIO));
         return 1;
     }
     if (!FinishOutput()) return 1;

@@ -26,8 +26,7 @@ MapReport MapFileExclusively(const char* name, MappedFile* file) {
     const int fd = RetryOnInterrupt([&] { return open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
     if (fd < 0) return {MapFailure::openRefused, errno};
     // A file system without locks is read without one.
-    if (RetryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0 && errno != ENOLCK &&
-        errno != EOPNOTSUPP) {
+    if (RetryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
         const int error = errno;
         return Refuse(file, fd, error == EWOULDBLOCK ? MapFailure::heldByAnother : MapFailure::openRefused, error);
     }

@@ -42,8 +42,7 @@ int Fd(SerialHandle handle) { return static_cast<int>(handle); }
 // descriptor, so setting it on a port another program holds would shut others
 // out of that program's port after our open had failed.
 bool TakeExclusively(int fd) {
-    if (RetryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0 && errno != ENOLCK &&
-        errno != EOPNOTSUPP)
+    if (RetryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0 && errno != ENOLCK && errno != EOPNOTSUPP)
         return false;  // no locks on this file system: go without one
     return RetryOnInterrupt([&] { return ioctl(fd, TIOCEXCL, nullptr); }) == 0;
 }

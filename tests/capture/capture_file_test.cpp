@@ -235,7 +235,7 @@ TEST_F(CaptureFile, SettingsByteBeyondTheEndOfAShortFileIsZero) {
     EXPECT_EQ(cut.SettingsByte(settings_field::kLineStateRecorded), 0);
 }
 
-TEST_F(CaptureFile, OpenDataFilePrintsOneMessagePerStatus) {
+TEST_F(CaptureFile, OpenDataFileGivesOneMessagePerStatus) {
     struct Case {
         const char* what;
         std::string path;
@@ -244,21 +244,17 @@ TEST_F(CaptureFile, OpenDataFilePrintsOneMessagePerStatus) {
     };
     const Case cases[] = {
         {"valid", Write(CaptureBuilder().SdText("A"), "ok.dt"), 1, ""},
-        {"missing", dir_.File("missing.dt"), 0, "Can't open data file.\n"},
-        {"empty", WriteBytes("", "empty.dt"), 0, "Can't create mapping object.\n"},
-        {"identification", Write(CaptureBuilder().Ident("VX-5200  DATA    _"), "ident.dt"), 0, "Unknown data file.\n"},
-        {"version", Write(CaptureBuilder().Version("00002"), "v2.dt"), 0, "Unknown data file.\n"},
-        {"data type", Write(CaptureBuilder().DataType(2), "type2.dt"), 0, "Unsuported data.\n"},
+        {"missing", dir_.File("missing.dt"), 0, "Can't open data file."},
+        {"empty", WriteBytes("", "empty.dt"), 0, "Can't create mapping object."},
+        {"identification", Write(CaptureBuilder().Ident("VX-5200  DATA    _"), "ident.dt"), 0, "Unknown data file."},
+        {"version", Write(CaptureBuilder().Version("00002"), "v2.dt"), 0, "Unknown data file."},
+        {"data type", Write(CaptureBuilder().DataType(2), "type2.dt"), 0, "Unsuported data."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ReleaseDataFile();
-        std::snprintf(options.dataFileName, sizeof options.dataFileName, "%s", c.path.c_str());
-        ::testing::internal::CaptureStdout();
-        const int result = OpenDataFile();
-        std::fflush(stdout);
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
-        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(OpenDataFile(c.path.c_str()), c.result);
+        EXPECT_EQ(c.result == 1 ? "" : DataFileFailureMessage(), c.message);
         EXPECT_NE(monData, nullptr) << "the object stays referenced until the exit clean-up";
     }
 }
@@ -266,10 +262,10 @@ TEST_F(CaptureFile, OpenDataFilePrintsOneMessagePerStatus) {
 TEST_F(CaptureFile, OpenDataFileOpensOnlyOnce) {
     std::snprintf(options.dataFileName, sizeof options.dataFileName, "%s",
                   Write(CaptureBuilder().Mode(kModeSync)).c_str());
-    ASSERT_EQ(OpenDataFile(), 1);
+    ASSERT_EQ(OpenDataFile(options.dataFileName), 1);
     CMonData* first = monData;
     std::snprintf(options.dataFileName, sizeof options.dataFileName, "%s", dir_.File("missing.dt").c_str());
-    EXPECT_EQ(OpenDataFile(), 1);
+    EXPECT_EQ(OpenDataFile(options.dataFileName), 1);
     EXPECT_EQ(monData, first);
     ReleaseDataFile();
     EXPECT_EQ(monData, nullptr);

@@ -314,9 +314,7 @@ TEST_F(ConditionsHeader, TheBoxLinesAreCountedOnThePage) {
     Settings(CaptureBuilder().Mode(kModeHdlc));
     options.linesPerPage = 66;
     testing_support::ListingCapture out(true);
-    ::testing::internal::CaptureStdout();
     StartConversion();
-    ::testing::internal::GetCapturedStdout();
     WriteConditionsHeader(1);
     EXPECT_EQ(listing.lineCount, 9);  // 7 box lines, the code line and the empty line
 }

@@ -225,9 +225,7 @@ int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::in
     std::vector<std::uint8_t> bytes;
     record_area::Load(b, bytes);
     testing_support::ListingCapture out(true);
-    ::testing::internal::CaptureStdout();
     EXPECT_EQ(driver(), 1);
-    ::testing::internal::GetCapturedStdout();
     const std::string text = out.Take();
     int blocks = 0;
     for (std::size_t at = text.find("\nSD:"); at != std::string::npos; at = text.find("\nSD:", at + 1)) ++blocks;
