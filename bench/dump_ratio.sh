@@ -19,10 +19,12 @@ mkdir -p "$data"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-# CPU seconds (user + system) of one run of a command, its output discarded.
+# CPU seconds (user + system, to the millisecond) of one run of a command,
+# its output discarded.
 cpu() {
-  /usr/bin/time -f "%U %S" -o "$out/time" "$@" >/dev/null 2>&1 </dev/null || true
-  awk '{ printf "%.2f\n", $1 + $2 }' "$out/time"
+  local TIMEFORMAT='%3U %3S'
+  { time "$@" >/dev/null 2>&1 </dev/null || true; } 2>"$out/time"
+  awk '{ printf "%.3f\n", $1 + $2 }' "$out/time"
 }
 
 ours=() theirs=()
@@ -36,6 +38,6 @@ printf '%s\n' "${ours[*]}" "${theirs[*]}" | awk '
   { best[NR] = $1; sum[NR] = 0
     for (i = 1; i <= NF; ++i) { sum[NR] += $i; if ($i < best[NR]) best[NR] = $i } }
   END {
-    printf "best of %d: %.2f s against %.2f s, ratio %.3f\n", NF, best[1], best[2], best[1] / best[2]
-    printf "summed:     %.2f s against %.2f s, ratio %.3f\n", sum[1], sum[2], sum[1] / sum[2]
+    printf "best of %d: %.3f s against %.3f s, ratio %.3f\n", NF, best[1], best[2], best[1] / best[2]
+    printf "summed:     %.3f s against %.3f s, ratio %.3f\n", sum[1], sum[2], sum[1] / sum[2]
   }'

@@ -184,34 +184,40 @@ void FillNonDataCell(std::uint32_t unitWord, int row, int shownRows, char* cell)
     CopyCell(kBlankCell, cell);
 }
 
-// The rows of the current block; 0, or -1 when a write failed.
+// The rows of the current block; 0, or -1 when a write failed. The rows are
+// filled side by side, column by column, and then written in order.
 int WriteDumpBlock() {
     DumpRow rows[4];
     const int shown = ShownRows(rows);
-    char line[kRowSize];
-    for (int r = 0; r < shown; ++r) {
-        const DumpRow row = rows[r];
-        char* cell = line;
-        if (!options.noGuide) {
+    char lines[4][kRowSize];
+    std::size_t guide = 0;
+    if (!options.noGuide) {
+        guide = kGuideWidth;
+        for (int r = 0; r < shown; ++r) {
             // A character row that follows its direction's hex row has no name.
-            const bool followsHex = !row.hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == row.rd;
-            std::memcpy(cell, followsHex ? "   " : (row.rd ? "RD:" : "SD:"), kGuideWidth);
-            cell += kGuideWidth;
+            const bool followsHex = !rows[r].hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == rows[r].rd;
+            std::memcpy(lines[r], followsHex ? "   " : (rows[r].rd ? "RD:" : "SD:"), kGuideWidth);
         }
-        for (int c = 0; c < blockColumns; ++c, cell += kCellWidth) {
-            const std::uint32_t w = dumpColumns[c].unit;
-            if (!IsDataColumn(w)) {
-                FillNonDataCell(w, r, shown, cell);
-                continue;
-            }
-            const DataUnit unit = row.rd ? RdUnit(w) : SdUnit(w);
-            if (row.hex) {
-                FillHexCell(unit, cell);
+    }
+    for (int c = 0; c < blockColumns; ++c) {
+        const std::uint32_t w = dumpColumns[c].unit;
+        const std::size_t at = guide + kCellWidth * static_cast<std::size_t>(c);
+        if (!IsDataColumn(w)) {
+            for (int r = 0; r < shown; ++r) FillNonDataCell(w, r, shown, lines[r] + at);
+            continue;
+        }
+        for (int r = 0; r < shown; ++r) {
+            const DataUnit unit = rows[r].rd ? RdUnit(w) : SdUnit(w);
+            if (rows[r].hex) {
+                FillHexCell(unit, lines[r] + at);
             } else {
-                FillCharCell(unit, cell);
+                FillCharCell(unit, lines[r] + at);
             }
         }
-        if (PutLine(line, static_cast<std::size_t>(cell - line)) < 0) return -1;
+    }
+    const std::size_t length = guide + kCellWidth * static_cast<std::size_t>(blockColumns);
+    for (int r = 0; r < shown; ++r) {
+        if (PutLine(lines[r], length) < 0) return -1;
     }
     return 0;
 }
