@@ -94,8 +94,11 @@ void CopyCell(std::string_view text, char* cell) {
     cell[1] = text[1];
 }
 
-// Writes one cell alone, for the Write...Cell operations.
-int PutCell(const char* cell) {
+// Writes one cell alone, as `fill` makes it, for the Write...Cell operations.
+template <typename Word>
+int PutCell(void (*fill)(Word, char*), Word word) {
+    char cell[kCellWidth];
+    fill(word, cell);
     PutChar(static_cast<unsigned char>(cell[0]));
     return PutChar(static_cast<unsigned char>(cell[1]));
 }
@@ -280,29 +283,10 @@ int RunDump(DumpKind kind) {
 
 }  // namespace
 
-int WriteHexCell(DataUnit unit) {
-    char cell[kCellWidth];
-    FillHexCell(unit, cell);
-    return PutCell(cell);
-}
-
-int WriteCharCell(DataUnit unit) {
-    char cell[kCellWidth];
-    FillCharCell(unit, cell);
-    return PutCell(cell);
-}
-
-int WriteLabelCell(std::uint32_t unitWord) {
-    char cell[kCellWidth];
-    FillLabelCell(unitWord, cell);
-    return PutCell(cell);
-}
-
-int WriteMarkerCell(std::uint32_t unitWord) {
-    char cell[kCellWidth];
-    FillMarkerCell(unitWord, cell);
-    return PutCell(cell);
-}
+int WriteHexCell(DataUnit unit) { return PutCell(FillHexCell, unit); }
+int WriteCharCell(DataUnit unit) { return PutCell(FillCharCell, unit); }
+int WriteLabelCell(std::uint32_t unitWord) { return PutCell(FillLabelCell, unitWord); }
+int WriteMarkerCell(std::uint32_t unitWord) { return PutCell(FillMarkerCell, unitWord); }
 
 int WriteLineStateRows() {
     char row[kRowSize];
