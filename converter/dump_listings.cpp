@@ -10,6 +10,7 @@
 // guide, and handed to the listing writer whole.
 #include "converter/dump_listings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,7 @@ constexpr std::size_t kCellWidth = 2;   // every column is two characters wide
 constexpr std::size_t kGuideWidth = 3;  // "SD:", "RD:", "   " or a line name and ':'
 
 // One row of a block, guide included, without its line end.
-constexpr std::size_t kRowSize = kGuideWidth                     // 3: the guide
+constexpr std::size_t kRowSize = kGuideWidth                      // 3: the guide
                                  + kCellWidth * kDumpColumnsMax;  // 112: the 56 columns of the widest block
 static_assert(kRowSize <= kWidestListing, "a row of the widest block fits the widest listing");
 
@@ -73,12 +74,8 @@ constexpr std::array<std::string_view, 16> kLabelCells = {
 };
 
 constexpr std::array<std::string_view, kLineStateMax> kLineNames = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
-static_assert([] {
-    for (std::string_view name : kLineNames) {
-        if (name.size() != kGuideWidth - 1) return false;
-    }
-    return true;
-}(), "a line name and ':' fill the guide");
+static_assert(std::ranges::all_of(kLineNames, [](std::string_view name) { return name.size() == kGuideWidth - 1; }),
+              "a line name and ':' fill the guide");
 
 constexpr std::uint32_t kMarkerIdle = 2;
 constexpr std::uint32_t kMarkerTimestamp = 3;

@@ -155,13 +155,13 @@ TEST_F(ListingWriter, PutLineWritesWholeLinesOfEachWidthPagedAsPutCharWould) {
                 // 61st is empty and, when paged, the first of page 2.
                 std::string expected;
                 for (int i = 1; i <= 121; ++i) {
-                    const std::string line = i == 61 ? "" : (std::to_string(i) + std::string(width, '.')).substr(0, width);
+                    const std::string line =
+                        i == 61 ? "" : (std::to_string(i) + std::string(width, '.')).substr(0, width);
                     ASSERT_EQ(PutLine(line.data(), line.size()), 0);
                     if (linesPerPage != 0 && (i == 61 || i == 121)) expected += kPagePadding;
                     expected += line + "\n";
                 }
-                const std::string text = Finish();
-                EXPECT_EQ(text, crlf ? Crlf(expected) : expected);
+                EXPECT_EQ(Finish(), crlf ? Crlf(expected) : expected);
             }
         }
     }
