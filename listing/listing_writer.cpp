@@ -10,7 +10,7 @@ ListingState listing;
 namespace {
 // Each PutFormat call formats at most 255 characters.
 constexpr int kFormatBufferSize = 256;
-// A large stdio buffer: the dumps write every character separately.
+// A large stdio buffer: a listing runs to tens of megabytes.
 constexpr std::size_t kStreamBufferSize = 1 << 16;
 char streamBuffer[kStreamBufferSize];
 }  // namespace
@@ -53,6 +53,13 @@ int FinishPage() {
         if (PutRaw('\n') < 0) return -1;
     }
     return 0;
+}
+
+int PutLine(const char* text, std::size_t length) {
+    if (listing.lineCount >= listing.pageTextLines) FinishPage();
+    ++listing.lineCount;
+    if (length != 0 && std::fwrite(text, 1, length, listing.destination) != length) return NoteWriteFailure();
+    return PutRaw('\n') < 0 ? -1 : 0;
 }
 
 int PutText(const char* text) {

@@ -1,6 +1,7 @@
 // The listing writer: every character of a listing passes through PutChar,
-// which counts the lines of the current page and, with paging on, pads each
-// page of 60 text lines with 6 empty lines before the next character.
+// or PutLine for a whole line, which count the lines of the current page and,
+// with paging on, pad each page of 60 text lines with 6 empty lines before the
+// next character.
 //
 // The destination is the listing file (DOS text: each line end is written as
 // CR LF) or standard output (plain LF). All operations return -1 when a write
@@ -47,6 +48,13 @@ inline int PutChar(int c) {
     if (c == '\n') ++listing.lineCount;
     return PutRaw(c);
 }
+
+// Writes one whole line: the `length` characters at `text`, which hold no line
+// end, then the line end. The page check comes once, before the line, where
+// PutChar would make it before the line's first character, so the listing is
+// the same as from PutChar for each character and '\n'. Returns 0, or -1 when
+// a write failed.
+int PutLine(const char* text, std::size_t length);
 
 int PutText(const char* text);
 int PutFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));

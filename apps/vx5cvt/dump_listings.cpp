@@ -5,8 +5,12 @@
 // line, until the fill reports the end of the capture or the block limit comes.
 // A non-data column prints its marker label in the first row the block shows
 // and the marker text in the second, so a marker stands above its value.
+//
+// Each row is built in a line buffer, two characters per column after the
+// guide, and handed to the listing writer whole.
 #include "apps/vx5cvt/dump_listings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +31,15 @@ enum class DumpKind { kNormal, kLineState, kTranslate };
 // The listing being written: the cells of the translate-format dump differ.
 DumpKind dumpKind = DumpKind::kNormal;
 int blockColumns = 28;
+
+constexpr int kWidestListing = 136;     // listing columns
+constexpr std::size_t kCellWidth = 2;   // every column is two characters wide
+constexpr std::size_t kGuideWidth = 3;  // "SD:", "RD:", "   " or a line name and ':'
+
+// One row of a block, guide included, without its line end.
+constexpr std::size_t kRowSize = kGuideWidth                      // 3: the guide
+                                 + kCellWidth * kDumpColumnsMax;  // 112: the 56 columns of the widest block
+static_assert(kRowSize <= kWidestListing, "a row of the widest block fits the widest listing");
 
 constexpr std::string_view kBlankCell = "  ";
 constexpr std::string_view kNoByteCell = " -";
@@ -61,6 +74,8 @@ constexpr std::array<std::string_view, 16> kLabelCells = {
 };
 
 constexpr std::array<std::string_view, kLineStateMax> kLineNames = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
+static_assert(std::ranges::all_of(kLineNames, [](std::string_view name) { return name.size() == kGuideWidth - 1; }),
+              "a line name and ':' fill the guide");
 
 constexpr std::uint32_t kMarkerIdle = 2;
 constexpr std::uint32_t kMarkerTimestamp = 3;
@@ -71,7 +86,16 @@ constexpr int kMarkerTextSize = 8 + 1;
 
 bool IsDataColumn(std::uint32_t unitWord) { return IsDataRecord(unitWord); }
 
-int PutCell(std::string_view cell) {
+void CopyCell(std::string_view text, char* cell) {
+    cell[0] = text[0];
+    cell[1] = text[1];
+}
+
+// Writes one cell alone, as `fill` makes it, for the Write...Cell operations.
+template <typename Word>
+int PutCell(void (*fill)(Word, char*), Word word) {
+    char cell[kCellWidth];
+    fill(word, cell);
     PutChar(static_cast<unsigned char>(cell[0]));
     return PutChar(static_cast<unsigned char>(cell[1]));
 }
@@ -99,47 +123,112 @@ int ShownRows(DumpRow (&rows)[4]) {
     return n;
 }
 
-int WriteNonDataCell(std::uint32_t unitWord, int row, int shownRows) {
-    if (shownRows == 1 || row == 1) return WriteMarkerCell(unitWord);
-    if (row == 0) return WriteLabelCell(unitWord);
-    return PutCell(kBlankCell);
+// The two characters of each kind of cell, at `cell`.
+void FillHexCell(DataUnit unit, char* cell) {
+    const std::uint8_t code = UnitCode(unit);
+    if (code == kUnitBlank || code == kUnitNone) return CopyCell(kNoByteCell, cell);
+    if (dumpKind == DumpKind::kTranslate) return CopyCell(kBlankCell, cell);
+    // The byte as "%02X", without a formatter call: this cell is written for
+    // nearly every column of a dump.
+    const std::uint8_t byte = DataByte(unit);
+    cell[0] = HexDigit(byte >> 4);
+    cell[1] = HexDigit(byte);
 }
 
-// The rows of the current block; 0, or -1 when a write failed.
+void FillCharCell(DataUnit unit, char* cell) {
+    const std::uint8_t code = UnitCode(unit);
+    if (code > 1) return CopyCell(kUnitCodeCells[code], cell);
+    CharCell(DisplayCode(), code == 0 ? TableSet::kA : TableSet::kB, DataByte(unit), cell);
+}
+
+void FillLabelCell(std::uint32_t unitWord, char* cell) { CopyCell(kLabelCells[unitWord & 0x0F], cell); }
+
+void FillMarkerCell(std::uint32_t unitWord, char* cell) {
+    // The eight-character marker text is built by hand rather than formatted:
+    // a marker cell is written four times per idle or timestamp record.
+    char text[kMarkerTextSize];
+    switch (unitWord & 3) {
+        case kMarkerIdle: {
+            // "[ %04u ]", or "[ OVER ]" above 9999
+            const std::uint32_t count = IdleCount(unitWord);
+            std::memcpy(text, "[ OVER ]", kMarkerTextSize);
+            if (count <= kIdleCountShown) {
+                text[2] = static_cast<char>('0' + count / 1000);
+                text[3] = static_cast<char>('0' + count / 100 % 10);
+                text[4] = static_cast<char>('0' + count / 10 % 10);
+                text[5] = static_cast<char>('0' + count % 10);
+            }
+            break;
+        }
+        case kMarkerTimestamp: {
+            // "[%02X%02X%02X]"
+            const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
+            text[0] = '[';
+            for (int i = 0; i < 3; ++i) {
+                text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
+                text[2 + 2 * i] = HexDigit(bytes[i]);
+            }
+            text[7] = ']';
+            text[8] = '\0';
+            break;
+        }
+        default: return CopyCell(kBlankCell, cell);
+    }
+    const std::uint32_t q = Quarter(unitWord);
+    CopyCell(std::string_view(text + 2 * q, 2), cell);
+}
+
+void FillNonDataCell(std::uint32_t unitWord, int row, int shownRows, char* cell) {
+    if (shownRows == 1 || row == 1) return FillMarkerCell(unitWord, cell);
+    if (row == 0) return FillLabelCell(unitWord, cell);
+    CopyCell(kBlankCell, cell);
+}
+
+// The rows of the current block; 0, or -1 when a write failed. The rows are
+// filled side by side, column by column, and then written in order.
 int WriteDumpBlock() {
     DumpRow rows[4];
     const int shown = ShownRows(rows);
-    for (int r = 0; r < shown; ++r) {
-        const DumpRow row = rows[r];
-        if (!options.noGuide) {
+    char lines[4][kRowSize];
+    std::size_t guide = 0;
+    if (!options.noGuide) {
+        guide = kGuideWidth;
+        for (int r = 0; r < shown; ++r) {
             // A character row that follows its direction's hex row has no name.
-            const bool followsHex = !row.hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == row.rd;
-            if (PutText(followsHex ? "   " : (row.rd ? "RD:" : "SD:")) < 0) return -1;
+            const bool followsHex = !rows[r].hex && r > 0 && rows[r - 1].hex && rows[r - 1].rd == rows[r].rd;
+            std::memcpy(lines[r], followsHex ? "   " : (rows[r].rd ? "RD:" : "SD:"), kGuideWidth);
         }
-        for (int c = 0; c < blockColumns; ++c) {
-            const std::uint32_t w = dumpColumns[c].unit;
-            if (!IsDataColumn(w)) {
-                WriteNonDataCell(w, r, shown);
-                continue;
-            }
-            const DataUnit unit = row.rd ? RdUnit(w) : SdUnit(w);
-            if (row.hex) {
-                WriteHexCell(unit);
+    }
+    for (int c = 0; c < blockColumns; ++c) {
+        const std::uint32_t w = dumpColumns[c].unit;
+        const std::size_t at = guide + kCellWidth * static_cast<std::size_t>(c);
+        if (!IsDataColumn(w)) {
+            for (int r = 0; r < shown; ++r) FillNonDataCell(w, r, shown, lines[r] + at);
+            continue;
+        }
+        for (int r = 0; r < shown; ++r) {
+            const DataUnit unit = rows[r].rd ? RdUnit(w) : SdUnit(w);
+            if (rows[r].hex) {
+                FillHexCell(unit, lines[r] + at);
             } else {
-                WriteCharCell(unit);
+                FillCharCell(unit, lines[r] + at);
             }
         }
-        if (PutChar('\n') < 0) return -1;
+    }
+    const std::size_t length = guide + kCellWidth * static_cast<std::size_t>(blockColumns);
+    for (int r = 0; r < shown; ++r) {
+        if (PutLine(lines[r], length) < 0) return -1;
     }
     return 0;
 }
 
 // The block size for a listing width: 14, 28 or 56 columns.
-int DumpBlockColumns(int listingColumns) {
+constexpr int DumpBlockColumns(int listingColumns) {
     if (listingColumns < 80) return 14;
     if (listingColumns < 136) return 28;
     return 56;
 }
+static_assert(DumpBlockColumns(kWidestListing) <= kDumpColumnsMax, "the widest block fits the column store and a row");
 
 struct BlockGeometry {
     int columns;               // columns per block
@@ -191,79 +280,34 @@ int RunDump(DumpKind kind) {
 
 }  // namespace
 
-int WriteHexCell(DataUnit unit) {
-    const std::uint8_t code = UnitCode(unit);
-    if (code == kUnitBlank || code == kUnitNone) return PutCell(kNoByteCell);
-    if (dumpKind == DumpKind::kTranslate) return PutCell(kBlankCell);
-    // The byte as "%02X", without a formatter call: this cell is written for
-    // nearly every column of a dump.
-    const std::uint8_t byte = DataByte(unit);
-    PutChar(HexDigit(byte >> 4));
-    return PutChar(HexDigit(byte));
-}
-
-int WriteCharCell(DataUnit unit) {
-    const std::uint8_t code = UnitCode(unit);
-    if (code > 1) return PutCell(kUnitCodeCells[code]);
-    char cell[2];
-    CharCell(DisplayCode(), code == 0 ? TableSet::kA : TableSet::kB, DataByte(unit), cell);
-    return PutCell(std::string_view(cell, 2));
-}
-
-int WriteLabelCell(std::uint32_t unitWord) { return PutCell(kLabelCells[unitWord & 0x0F]); }
-
-int WriteMarkerCell(std::uint32_t unitWord) {
-    // The eight-character marker text is built by hand rather than formatted:
-    // a marker cell is written four times per idle or timestamp record.
-    char text[kMarkerTextSize];
-    switch (unitWord & 3) {
-        case kMarkerIdle: {
-            // "[ %04u ]", or "[ OVER ]" above 9999
-            const std::uint32_t count = IdleCount(unitWord);
-            std::memcpy(text, "[ OVER ]", kMarkerTextSize);
-            if (count <= kIdleCountShown) {
-                text[2] = static_cast<char>('0' + count / 1000);
-                text[3] = static_cast<char>('0' + count / 100 % 10);
-                text[4] = static_cast<char>('0' + count / 10 % 10);
-                text[5] = static_cast<char>('0' + count % 10);
-            }
-            break;
-        }
-        case kMarkerTimestamp: {
-            // "[%02X%02X%02X]"
-            const std::uint8_t bytes[3] = {TimeByte0(unitWord), TimeByte1(unitWord), TimeByte2(unitWord)};
-            text[0] = '[';
-            for (int i = 0; i < 3; ++i) {
-                text[1 + 2 * i] = HexDigit(bytes[i] >> 4);
-                text[2 + 2 * i] = HexDigit(bytes[i]);
-            }
-            text[7] = ']';
-            text[8] = '\0';
-            break;
-        }
-        default: return PutCell(kBlankCell);
-    }
-    const std::uint32_t q = Quarter(unitWord);
-    return PutCell(std::string_view(text + 2 * q, 2));
-}
+int WriteHexCell(DataUnit unit) { return PutCell(FillHexCell, unit); }
+int WriteCharCell(DataUnit unit) { return PutCell(FillCharCell, unit); }
+int WriteLabelCell(std::uint32_t unitWord) { return PutCell(FillLabelCell, unitWord); }
+int WriteMarkerCell(std::uint32_t unitWord) { return PutCell(FillMarkerCell, unitWord); }
 
 int WriteLineStateRows() {
+    char row[kRowSize];
     for (int i = 0; i < kLineStateMax; ++i) {
         const std::uint8_t line = options.lineStates[i];
         if (line >= kLineStateMax) break;  // 0xFF ends the list
-        if (!options.noGuide && PutFormat("%2s:", kLineNames[line].data()) < 0) return -1;
+        char* cell = row;
+        if (!options.noGuide) {
+            CopyCell(kLineNames[line], cell);
+            cell[2] = ':';
+            cell += kGuideWidth;
+        }
         const unsigned bit = 1u << line;
-        for (int c = 0; c < blockColumns; ++c) {
+        for (int c = 0; c < blockColumns; ++c, cell += kCellWidth) {
             const std::uint32_t states = dumpColumns[c].lineState;
             if (states == kEmptyColumn) {
-                PutCell(kBlankCell);
+                CopyCell(kBlankCell, cell);
                 continue;
             }
             // A set bit shows "0", a clear one "1".
-            PutChar((states >> 8) & bit ? '0' : '1');
-            PutChar((states >> 24) & bit ? '0' : '1');
+            cell[0] = (states >> 8) & bit ? '0' : '1';
+            cell[1] = (states >> 24) & bit ? '0' : '1';
         }
-        if (PutChar('\n') < 0) return -1;
+        if (PutLine(row, static_cast<std::size_t>(cell - row)) < 0) return -1;
     }
     return 0;
 }

@@ -18,9 +18,10 @@ int RunTranslateDump();
 // The line-state rows of the current block; 0, or -1 when a write failed.
 int WriteLineStateRows();
 
-// The two-character cells. The hex and character cells show one direction's
-// unit of a data column; the label and marker cells show a non-data column
-// (an idle or timestamp marker's quarter, a line-state record, an empty column).
+// The two-character cells, each written alone (the dumps fill the same cells
+// into their rows). The hex and character cells show one direction's unit of
+// a data column; the label and marker cells show a non-data column (an idle or
+// timestamp marker's quarter, a line-state record, an empty column).
 int WriteHexCell(DataUnit unit);
 int WriteCharCell(DataUnit unit);
 int WriteLabelCell(std::uint32_t unitWord);

@@ -23,10 +23,10 @@ protected:
     }
     void TearDown() override { CloseListingDestination(); }
 
-    // Starts a listing with `linesPerPage` and CR LF line ends, caught in memory.
-    void Start(int linesPerPage) {
+    // Starts a listing with `linesPerPage` and CR LF line ends (or LF), caught in memory.
+    void Start(int linesPerPage, bool crlf = true) {
         options.linesPerPage = linesPerPage;
-        out_.emplace(true);
+        out_.emplace(crlf);
         StartQuietly();
     }
     std::string Finish() {
@@ -139,6 +139,30 @@ TEST_F(ListingWriter, PutFormatWritesWholeTextAndReturnsItsLength) {
     EXPECT_EQ(PutFormat("%s\n", longest.c_str()), 255) << "never split, whatever the columns";
     EXPECT_EQ(PutFormat("%s", ""), 0);
     EXPECT_EQ(Finish(), Crlf("0A FF|ON    |  9600|\n" + longest + "\n"));
+}
+
+TEST_F(ListingWriter, PutLineWritesWholeLinesOfEachWidthPagedAsPutCharWould) {
+    for (const int width : {40, 80, 136}) {
+        for (const int linesPerPage : {0, 66}) {
+            for (const bool crlf : {false, true}) {
+                SCOPED_TRACE(::testing::Message() << width << " columns, " << linesPerPage << " lines, CR LF " << crlf);
+                Start(linesPerPage, crlf);
+                // 121 lines numbered at their start, filled to the width; the
+                // 61st is empty and, when paged, the first of page 2.
+                std::string expected;
+                for (int i = 1; i <= 121; ++i) {
+                    const std::string line =
+                        i == 61 ? "" : (std::to_string(i) + std::string(width, '.')).substr(0, width);
+                    ASSERT_EQ(PutLine(line.data(), line.size()), 0);
+                    if (linesPerPage != 0 && (i == 61 || i == 121)) expected += kPagePadding;
+                    expected += line + "\n";
+                }
+                EXPECT_EQ(Finish(), crlf ? Crlf(expected) : expected);
+            }
+        }
+    }
+    testing_support::FailingListing full(true);
+    EXPECT_EQ(PutLine("text", 4), -1);
 }
 
 TEST_F(ListingWriter, StandardOutputGetsPlainLineEndsInOrderWithConsoleMessages) {
