@@ -5,7 +5,10 @@
 // banner written into a listing or output file. The programs call this first.
 #pragma once
 
-// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. When
-// /dev/null cannot be opened the program ends at once with status 1: nothing
-// it writes could be trusted to reach the right file.
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, write-only
+// on 0 and read-only on 1 and 2: the number is taken, yet the descriptor stays
+// unusable for its direction, so a listing written to a closed standard output
+// fails as a write and is never reported as done. When /dev/null cannot be
+// opened the program ends at once with status 1: nothing it writes could be
+// trusted to reach the right file.
 void OpenClosedStandardStreams();
