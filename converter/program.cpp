@@ -246,13 +246,19 @@ long ReadNumberAnswer(bool& endOfInput) {
 
 enum class Ask { kAnswered, kEndOfInput };
 
+// End of input at a question: the reason names the question.
+Ask EndOfInputAt(const char* prompt) {
+    PrintReason("%s: ended at \"%s\"", "standard input", prompt);
+    return Ask::kEndOfInput;
+}
+
 // Asks until the answer lies in [low, high]. End of input ends the dialogue.
 Ask AskNumber(const char* prompt, long low, long high, long& answer) {
     for (;;) {
         std::fputs(prompt, stdout);
         bool endOfInput = false;
         answer = ReadNumberAnswer(endOfInput);
-        if (endOfInput) return Ask::kEndOfInput;
+        if (endOfInput) return EndOfInputAt(prompt);
         if (answer >= low && answer <= high) return Ask::kAnswered;
     }
 }
@@ -262,7 +268,7 @@ Ask AskFileName(const char* prompt, char* target) {
     for (;;) {
         std::fputs(prompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        if (!ReadAnswer(answer, fits)) return EndOfInputAt(prompt);
         // A name longer than an answer may be is asked again, never cut.
         if (fits && answer[0] != '\0') {
             std::strcpy(target, answer);  // 255 characters fit the 260 of a name
@@ -272,11 +278,12 @@ Ask AskFileName(const char* prompt, char* target) {
 }
 
 Ask AskLineStates() {
+    static constexpr char kPrompt[] = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
     char answer[kAnswerMax + 1];
     for (;;) {
-        std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
+        std::fputs(kPrompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        if (!ReadAnswer(answer, fits)) return EndOfInputAt(kPrompt);
         if (fits && ParseLineStates(answer)) return Ask::kAnswered;
     }
 }
