@@ -50,7 +50,7 @@ struct Command {
 };
 Command command;
 
-char tempName[kFileNameMax + 16] = {};
+char tempName[kFileNameMax + 16] = {};  // the output's folder and vx5pcap.XXXXXX
 bool outputInPlace = false;  // a device or a pipe, written without a temporary file
 std::FILE* output = nullptr;
 
@@ -158,6 +158,8 @@ void SayFailure(const char* what, int error) {
 // The output goes to a new file beside its name, renamed at the end, so that
 // a failed export leaves no half-written file under the name. A device or a
 // pipe named as the output is written in place: it holds no file to replace.
+// The new file's name is short and in the output's folder: it fits wherever
+// the output's name fits, and the rename stays within one file system.
 bool OpenOutput() {
     if (std::strcmp(command.outputName, "-") == 0) {
         output = stdout;
@@ -177,7 +179,9 @@ bool OpenOutput() {
         outputInPlace = true;
         return true;
     }
-    std::snprintf(tempName, sizeof tempName, "%s.XXXXXX", command.outputName);
+    const char* slash = std::strrchr(command.outputName, '/');
+    const int folder = slash == nullptr ? 0 : static_cast<int>(slash + 1 - command.outputName);
+    std::snprintf(tempName, sizeof tempName, "%.*svx5pcap.XXXXXX", folder, command.outputName);
     const int fd = mkstemp(tempName);
     if (fd < 0) {
         tempName[0] = '\0';

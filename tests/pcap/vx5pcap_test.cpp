@@ -283,6 +283,18 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
     EXPECT_EQ(listing.out, "bad.dt\nc.dt\n");
 }
 
+// The temporary file beside the output takes a short name of its own: an
+// output name of 255 characters, the longest a folder holds, is written.
+TEST(Vx5pcap, LongestOutputName) {
+    TempDir dir;
+    CaptureBuilder().Mode(2).SdFrame({1, 2}).Write(dir.File("c.dt"));
+    const std::string name(255, 'n');  // in the working folder: a path is limited to 260 characters
+    const auto r = RunProgram(VX5PCAP_PATH, {"c.dt", name}, "", dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "1 frames: SD 1, RD 0\n");
+    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "ls " + dir.Path()}).out, "c.dt\n" + name + "\n");
+}
+
 TEST(Vx5pcap, PipeToTshark) {
     if (!HaveTshark()) GTEST_SKIP() << "tshark is not installed";
     const auto r = RunProgram("/bin/sh", {"-c", std::string(VX5PCAP_PATH) + " -f4 " + kSamples +
