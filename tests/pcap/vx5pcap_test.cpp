@@ -283,6 +283,42 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
     EXPECT_EQ(listing.out, "bad.dt\nc.dt\n");
 }
 
+// vx5pcap reads -d and -f as vx5cvt does: the same values are accepted, with
+// the same lines and frame kind, and the same are refused.
+TEST(Vx5pcap, SharedOptionsReadAsTheConverterReadsThem) {
+    TempDir dir;
+    CaptureBuilder().Mode(2).SdFrame({1, 0x3F}).RdFrame({3, 0x73}).Write(dir.File("c.dt"));
+    const struct {
+        const char* option;
+        const char* kind;  // the export's kind and summary; nullptr: refused
+    } kCases[] = {
+        {"-d", "LAPB mod 8: 2 frames: SD 1, RD 1"},    {"-d0", "LAPB mod 8: 2 frames: SD 1, RD 1"},
+        {"-d1", "LAPB mod 8: 1 frames: SD 1, RD 0"},   {"-d+1", "LAPB mod 8: 1 frames: SD 1, RD 0"},
+        {"-d 2", "LAPB mod 8: 1 frames: SD 0, RD 1"},  {"-d3", nullptr},
+        {"-d-1", nullptr},                             {"-d1x", nullptr},
+        {"-f", "LAPB mod 8: 2 frames: SD 1, RD 1"},    {"-f0", "SDLC mod 8: 2 frames: SD 1, RD 1"},
+        {"-f1", "SDLC mod 128: 2 frames: SD 1, RD 1"}, {"-f31", "LAPB mod 128: 2 frames: SD 1, RD 1"},
+        {"-f40", "LAPD: 2 frames: SD 1, RD 1"},        {"-f5", nullptr},
+        {"-f+1", nullptr},                             {"-f22", nullptr},
+        {"-f210", nullptr},
+    };
+    for (const auto& c : kCases) {
+        const auto converted = RunProgram(VX5CVT_PATH, {c.option, "c.dt", "out.txt"}, "", dir.Path());
+        const auto exported = RunProgram(VX5PCAP_PATH, {c.option, "c.dt", "out.pcapng"}, "", dir.Path());
+        EXPECT_EQ(converted.exitCode, c.kind ? 0 : 1) << c.option;
+        EXPECT_EQ(exported.exitCode, c.kind ? 0 : 1) << c.option;
+        if (c.kind == nullptr) {
+            EXPECT_NE(converted.out.find("Illegal arguments."), std::string::npos) << c.option;
+            EXPECT_EQ(exported.err.rfind("Illegal arguments.", 0), 0u) << c.option;
+            continue;
+        }
+        const std::string description =
+            pcapng_check::Read(testing_support::ReadFileBytes(dir.File("out.pcapng"))).description;
+        EXPECT_EQ(description.substr(description.find(", HDLC ") + 7) + ": " + exported.err, c.kind + "\n"s)
+            << c.option;
+    }
+}
+
 // The temporary file beside the output takes a short name of its own: an
 // output name of 255 characters, the longest a folder holds, is written.
 TEST(Vx5pcap, LongestOutputName) {
