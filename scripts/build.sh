@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the three programs into build/.
+# Builds the four programs into build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target vx5cvt $( [ -f printin/CMakeLists.txt ] && echo vxprtin ) $( [ -f firmware/CMakeLists.txt ] && echo vx5firm )
+cmake --build build -j"$(nproc)" --target vx5cvt vx5pcap vxprtin vx5firm
