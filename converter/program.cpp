@@ -48,8 +48,8 @@ constexpr std::string_view kUsageTail[] = {
     "   -i  - - - - - - - - - - - No Idle/Timestamp.",
     "   -n  - - - - - - - - - - - No guide.",
 };
-constexpr std::span<const std::string_view> kUsageParts[] = {kUsageHead, kDataLineUsage, kLineStateUsage,
-                                                              kFrameUsage, kUsageTail};
+constexpr std::span<const std::string_view> kUsageParts[] = {kUsageHead, kDataLineUsage, kLineStateUsage, kFrameUsage,
+                                                             kUsageTail};
 
 constexpr char kDefaultLineStates[] = "0134";  // RS, CS, CD, ER
 

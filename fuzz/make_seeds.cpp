@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     for (const SeedCapture& seed : MakeSeedCaptures()) {
         const std::string path = std::string(argv[1]) + "/" + seed.name;
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        const bool written = file != nullptr && std::fwrite(seed.bytes.data(), 1, seed.bytes.size(), file) == seed.bytes.size();
+        const bool written =
+            file != nullptr && std::fwrite(seed.bytes.data(), 1, seed.bytes.size(), file) == seed.bytes.size();
         if (file == nullptr || std::fclose(file) != 0 || !written) {
             std::printf("Can't write %s.\n", path.c_str());
             return 1;

@@ -45,7 +45,7 @@ struct Command {
 Command command;
 
 char tempName[kFileNameMax + 16] = {};  // the output's folder and vx5pcap.XXXXXX
-bool outputInPlace = false;  // a device or a pipe, written without a temporary file
+bool outputInPlace = false;             // a device or a pipe, written without a temporary file
 std::FILE* output = nullptr;
 
 void Say(std::string_view text) { std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data()); }

@@ -28,7 +28,9 @@ TEST(FuzzSeeds, EveryModeUpToTheLimitIsAccepted) {
         }
         EXPECT_EQ(RunProgram(VX5PCAP_PATH, {dir.File(seed.name), dir.File("out.pcapng")}).exitCode, 0);
     }
-    const std::map<std::string, std::size_t> kFull = {
-        {"async", kFuzzInputMax - 2}, {"hdlc", kFuzzInputMax - 2}, {"ppp", kFuzzInputMax - 2}, {"sync", kFuzzInputMax - 2}};
+    const std::map<std::string, std::size_t> kFull = {{"async", kFuzzInputMax - 2},
+                                                      {"hdlc", kFuzzInputMax - 2},
+                                                      {"ppp", kFuzzInputMax - 2},
+                                                      {"sync", kFuzzInputMax - 2}};
     EXPECT_EQ(largest, kFull);  // whole records: 1762 + 4 n bytes
 }

@@ -292,6 +292,8 @@ TEST(Vx5pcap, SharedOptionsReadAsTheConverterReadsThem) {
         const char* option;
         const char* kind;  // the export's kind and summary; nullptr: refused
     } kCases[] = {
+        // The rows stand as laid out; clang-format leaves them so.
+        // clang-format off
         {"-d", "LAPB mod 8: 2 frames: SD 1, RD 1"},    {"-d0", "LAPB mod 8: 2 frames: SD 1, RD 1"},
         {"-d1", "LAPB mod 8: 1 frames: SD 1, RD 0"},   {"-d+1", "LAPB mod 8: 1 frames: SD 1, RD 0"},
         {"-d 2", "LAPB mod 8: 1 frames: SD 0, RD 1"},  {"-d3", nullptr},
@@ -301,6 +303,7 @@ TEST(Vx5pcap, SharedOptionsReadAsTheConverterReadsThem) {
         {"-f40", "LAPD: 2 frames: SD 1, RD 1"},        {"-f5", nullptr},
         {"-f+1", nullptr},                             {"-f22", nullptr},
         {"-f210", nullptr},
+        // clang-format on
     };
     for (const auto& c : kCases) {
         const auto converted = RunProgram(VX5CVT_PATH, {c.option, "c.dt", "out.txt"}, "", dir.Path());
