@@ -37,11 +37,13 @@ std::vector<std::string> TsharkLines(const std::string& file) {
 }
 
 // The error flags as tshark names them, "crc,short" per packet: read from
-// Wireshark's own fields, so that a flag on the wrong bit shows.
+// Wireshark's own fields, so that a flag on the wrong bit shows (newer tshark
+// prints True and False).
 std::string TsharkErrorFlags(const std::string& file) {
     return RunProgram("/bin/sh", {"-c", "tshark -r '" + file +
                                             "' -T fields -E separator=, -e frame.packet_flags_crc_error"
-                                            " -e frame.packet_flags_packet_too_short_error 2>/dev/null"})
+                                            " -e frame.packet_flags_packet_too_short_error 2>/dev/null"
+                                            " | sed 's/True/1/g; s/False/0/g'"})
         .out;
 }
 
