@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 inline constexpr int kFileNameMax = 260;            // characters of a file name
 inline constexpr int kLineStateMax = 8;             // interface lines in the chart
@@ -43,3 +44,40 @@ extern ConverterOptions options;
 
 // Restores every option to its default (used by tests between cases).
 void ResetOptions();
+
+// ---- The options vx5cvt and vx5pcap share: -d and -f ----------------------------
+
+// A whole option value as a decimal number: leading blanks and a sign are
+// accepted, nothing may follow, an empty value is 0.
+bool ParseOptionNumber(const char* text, long& value);
+// The value of -d<n>, 0-2, into options.dataLine.
+bool ParseDataLine(const char* value);
+// The value of -f[<FRAME>[<PACKET>]] into options.frameFormat and
+// options.packetFormat: an empty value is frame 2; without a packet digit the
+// packet format is left as it was (an earlier -f's packet digit stays in force).
+bool ParseFrameFormat(const char* value);
+
+// What each frame digit 0-4 of -f stands for.
+struct FrameDigit {
+    std::int8_t kind;  // FrameKind
+    std::int8_t modulo128;
+};
+inline constexpr FrameDigit kFrameDigits[] = {
+    {kFrameSdlc, 0}, {kFrameSdlc, 1}, {kFrameLapb, 0}, {kFrameLapb, 1}, {kFrameLapd, 1},
+};
+
+// The usage lines of -d, and of -f up to its frame digits.
+inline constexpr std::string_view kDataLineUsage[] = {
+    "   -d<DATALINENAME>  - - - - Select data line.",
+    "      0:SD and RD (default)",
+    "      1:SD only",
+    "      2:RD only",
+};
+inline constexpr std::string_view kFrameUsage[] = {
+    "   -f[<FRAME>[<PACKET>]]   - Translate format.",
+    "      <FRAME>  0:SDLC mod8",
+    "               1:SDLC mod128",
+    "               2:X.25(LAPB) mod8 (default)",
+    "               3:X.25(LAPB) mod128",
+    "               4:LAPD",
+};

@@ -14,12 +14,15 @@
 inline constexpr std::size_t kPacketDataMax = 65535 + 64;
 inline constexpr std::size_t kCommentMax = 200;
 
-// Enhanced packet block flags (the epb_flags option).
+// Enhanced packet block flags (the epb_flags option): the direction in bits
+// 0-1, the link-layer errors in bits 24-31 (31 symbol, 30 preamble, 29 start
+// frame delimiter, 28 unaligned frame, 27 inter-frame gap, 26 packet too
+// short, 25 packet too long, 24 CRC).
 namespace epb_flag {
 inline constexpr std::uint32_t kInbound = 0x1;
 inline constexpr std::uint32_t kOutbound = 0x2;
-inline constexpr std::uint32_t kPacketTooShort = 1u << 29;
-inline constexpr std::uint32_t kCrcError = 1u << 31;
+inline constexpr std::uint32_t kPacketTooShort = 1u << 26;
+inline constexpr std::uint32_t kCrcError = 1u << 24;
 }  // namespace epb_flag
 
 struct PcapngPacket {

@@ -17,10 +17,11 @@ FileKind KindOfFile(const char* name);
 bool FileModificationTime(const char* name, std::time_t* time);
 
 // Creates a new, empty file for binary writing in the folder of `name`, under
-// a short name of its own (so that a long `name` still leaves room), and
-// writes that name into tempName (size bytes with the terminator). nullptr
-// and the system's error code in *error on failure, tempName then empty.
-std::FILE* CreateFileBeside(const char* name, char* tempName, std::size_t size, int* error);
+// a short name of its own made from `stem` (so that a long `name` still leaves
+// room and the file is easy to recognise), and writes that name into tempName
+// (size bytes with the terminator). nullptr and the system's error code in
+// *error on failure, tempName then empty.
+std::FILE* CreateFileBeside(const char* name, const char* stem, char* tempName, std::size_t size, int* error);
 // Moves `from` over `to` in one step, replacing what `to` held; false and the
 // error code in *error on failure.
 bool ReplaceFileWith(const char* to, const char* from, int* error);

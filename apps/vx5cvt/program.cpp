@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "apps/vx5cvt/dump_listings.h"
@@ -22,21 +23,16 @@ namespace {
 constexpr char kDefaultDataFile[] = "VX5200.DT";
 constexpr int kAnswerMax = 255;  // characters of one dialogue answer
 
-constexpr std::string_view kUsageLines[] = {
+// The usage text, around the -d and -f lines vx5pcap shares (options.h).
+constexpr std::string_view kUsageHead[] = {
     "Usage : vx5cvt [OPTIONS] <DATA-FILENAME> [<SAVE-FILENAME>]",
     " OPTIONS:",
-    "   -d<DATALINENAME>  - - - - Select data line.",
-    "      0:SD and RD (default)",
-    "      1:SD only",
-    "      2:RD only",
+};
+constexpr std::string_view kLineStateUsage[] = {
     "   -l[<LINENAME>..]  - - - - Line state format.",
     "      0:RS, 1:CS, 2:DR, 3:CD, 4:ER, 5:SQ, 6:CI, 7:EX (default = 0134)",
-    "   -f[<FRAME>[<PACKET>]]   - Translate format.",
-    "      <FRAME>  0:SDLC mod8",
-    "               1:SDLC mod128",
-    "               2:X.25(LAPB) mod8 (default)",
-    "               3:X.25(LAPB) mod128",
-    "               4:LAPD",
+};
+constexpr std::string_view kUsageTail[] = {
     "      <PACKET> None:Frame translate (default)",
     "               0:X.25",
     "               1:LAPD",
@@ -53,7 +49,8 @@ constexpr std::string_view kUsageLines[] = {
     "   -i  - - - - - - - - - - - No Idle/Timestamp.",
     "   -n  - - - - - - - - - - - No guide.",
 };
-static_assert(std::size(kUsageLines) == 29);
+constexpr std::span<const std::string_view> kUsageParts[] = {kUsageHead, kDataLineUsage, kLineStateUsage, kFrameUsage,
+                                                             kUsageTail};
 
 constexpr char kDefaultLineStates[] = "0134";  // RS, CS, CD, ER
 
@@ -124,20 +121,9 @@ int RefuseListingFile(const char* why) {
 
 void PrintUsage() {
     PrintLine("Illegal arguments.");
-    for (std::string_view line : kUsageLines) PrintLine(line);
-}
-
-// A whole option value as a decimal number: leading blanks and a sign are
-// accepted, nothing may follow, an empty value is 0.
-bool ParseOptionNumber(const char* text, long& value) {
-    if (*text == '\0') {
-        value = 0;
-        return true;
+    for (std::span<const std::string_view> part : kUsageParts) {
+        for (std::string_view line : part) PrintLine(line);
     }
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0';
 }
 
 // A list of interface lines, from the -l option or the dialogue: one to eight
@@ -156,26 +142,12 @@ bool ParseLineStates(const char* digits) {
     return true;
 }
 
-bool ParseFrameFormat(const char* value) {
-    options.frameFormat = 2;
-    if (value[0] == '\0') return true;
-    if (value[0] < '0' || value[0] > '4') return false;
-    options.frameFormat = static_cast<std::int8_t>(value[0] - '0');
-    if (value[1] == '\0') return true;
-    if ((value[1] != '0' && value[1] != '1') || value[2] != '\0') return false;
-    options.packetFormat = static_cast<std::int8_t>(value[1] - '0');
-    return true;
-}
-
 bool ParseOption(const char* arg) {
     const char letter = arg[1];
     const char* value = letter == '\0' ? arg + 1 : arg + 2;
     long n = 0;
     switch (letter) {
-        case 'd':
-            if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
-            options.dataLine = static_cast<std::int8_t>(n);
-            return true;
+        case 'd': return ParseDataLine(value);
         case 'l': return ParseLineStates(*value == '\0' ? kDefaultLineStates : value);
         case 'f': return ParseFrameFormat(value);
         case 'c':
@@ -248,13 +220,19 @@ long ReadNumberAnswer(bool& endOfInput) {
 
 enum class Ask { kAnswered, kEndOfInput };
 
+// End of input at a question: the reason names the question.
+Ask EndOfInputAt(const char* prompt) {
+    PrintReason("%s: ended at \"%s\"", "standard input", prompt);
+    return Ask::kEndOfInput;
+}
+
 // Asks until the answer lies in [low, high]. End of input ends the dialogue.
 Ask AskNumber(const char* prompt, long low, long high, long& answer) {
     for (;;) {
         std::fputs(prompt, stdout);
         bool endOfInput = false;
         answer = ReadNumberAnswer(endOfInput);
-        if (endOfInput) return Ask::kEndOfInput;
+        if (endOfInput) return EndOfInputAt(prompt);
         if (answer >= low && answer <= high) return Ask::kAnswered;
     }
 }
@@ -264,7 +242,7 @@ Ask AskFileName(const char* prompt, char* target) {
     for (;;) {
         std::fputs(prompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        if (!ReadAnswer(answer, fits)) return EndOfInputAt(prompt);
         // A name longer than an answer may be is asked again, never cut.
         if (fits && answer[0] != '\0') {
             std::strcpy(target, answer);  // 255 characters fit the 260 of a name
@@ -274,11 +252,12 @@ Ask AskFileName(const char* prompt, char* target) {
 }
 
 Ask AskLineStates() {
+    static constexpr char kPrompt[] = "Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ";
     char answer[kAnswerMax + 1];
     for (;;) {
-        std::fputs("Select line state (0:RS,1:CS,2:DR,3:CD,4:ER,5:SQ,6:CI,7:EX) ? ", stdout);
+        std::fputs(kPrompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return Ask::kEndOfInput;
+        if (!ReadAnswer(answer, fits)) return EndOfInputAt(kPrompt);
         if (fits && ParseLineStates(answer)) return Ask::kAnswered;
     }
 }
@@ -425,11 +404,9 @@ int RunChosenDriver() {
     }
     switch (captureSettings.mode()) {
         case kModeHdlc: {
-            static constexpr std::int8_t kFrameKinds[] = {kFrameSdlc, kFrameSdlc, kFrameLapb, kFrameLapb, kFrameLapd};
-            static constexpr std::int8_t kModulo128[] = {0, 1, 0, 1, 1};
             const bool known = options.frameFormat >= 0 && options.frameFormat <= 4;
-            options.frameKind = known ? kFrameKinds[options.frameFormat] : static_cast<std::int8_t>(kFrameLapb);
-            options.modulo128 = known ? kModulo128[options.frameFormat] : 0;
+            options.frameKind = known ? kFrameDigits[options.frameFormat].kind : static_cast<std::int8_t>(kFrameLapb);
+            options.modulo128 = known ? kFrameDigits[options.frameFormat].modulo128 : 0;
             if (options.packetFormat < 0) {
                 options.packetKind = kPacketNone;
                 RunFrameTranslation();

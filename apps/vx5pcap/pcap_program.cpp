@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <span>
 #include <string_view>
 
 #include "capture/capture_file.h"
@@ -16,63 +17,49 @@
 
 namespace {
 
-constexpr std::string_view kUsageLines[] = {
+// The usage text, around vx5cvt's -d and -f lines (options.h).
+constexpr std::string_view kUsageHead[] = {
     "Usage : vx5pcap [OPTIONS] <DATA-FILENAME> <PCAPNG-FILENAME>",
     " OPTIONS:",
-    "   -d<DATALINENAME>  - - - - Select data line.",
-    "      0:SD and RD (default)",
-    "      1:SD only",
-    "      2:RD only",
-    "   -f<FRAME>[<PACKET>] - - - HDLC frame kind.",
-    "      <FRAME>  0:SDLC mod8",
-    "               1:SDLC mod128",
-    "               2:X.25(LAPB) mod8 (default)",
-    "               3:X.25(LAPB) mod128",
-    "               4:LAPD",
+};
+constexpr std::string_view kUsageTail[] = {
     "      <PACKET> 0 or 1: accepted; Wireshark decodes the packets itself",
     "           PPP, ASYNC and SYNC captures are exported by their mode",
     "   -u  - - - - - - - - - - - SD is the network side (LAPD network, LAPB/SDLC DCE).",
     "   -D<YYYY-MM-DD>  - - - - - Capture date (default: the data file's date).",
     " <PCAPNG-FILENAME> - writes to standard output.",
 };
+constexpr std::span<const std::string_view> kUsageParts[] = {kUsageHead, kDataLineUsage, kFrameUsage, kUsageTail};
 
 constexpr std::size_t kOutputBuffer = 1 << 20;
 
 struct Command {
     const char* dataName = nullptr;
     const char* outputName = nullptr;
-    std::int8_t frameFormat = 2;
     bool sdIsNetwork = false;
     bool dateGiven = false;
     std::int64_t date = 0;
 };
 Command command;
 
-char tempName[kFileNameMax + 16] = {};
-bool outputInPlace = false;  // a device or a pipe, written without a temporary file
+char tempName[kFileNameMax + 16] = {};  // the output's folder and vx5pcap.XXXXXX
+bool outputInPlace = false;             // a device or a pipe, written without a temporary file
 std::FILE* output = nullptr;
 
 void Say(std::string_view text) { std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data()); }
 
 void PrintUsage() {
     Say("Illegal arguments.");
-    for (std::string_view line : kUsageLines) Say(line);
+    for (std::span<const std::string_view> part : kUsageParts) {
+        for (std::string_view line : part) Say(line);
+    }
 }
 
 bool ParseOption(const char* arg) {
     const char* value = arg[1] == '\0' ? arg + 1 : arg + 2;
     switch (arg[1]) {
-        case 'd':
-            if (value[0] == '\0') options.dataLine = kBothLines;
-            else if (value[0] >= '0' && value[0] <= '2' && value[1] == '\0')
-                options.dataLine = static_cast<std::int8_t>(value[0] - '0');
-            else return false;
-            return true;
-        case 'f':
-            if (value[0] == '\0') return true;
-            if (value[0] < '0' || value[0] > '4') return false;
-            command.frameFormat = static_cast<std::int8_t>(value[0] - '0');
-            return value[1] == '\0' || ((value[1] == '0' || value[1] == '1') && value[2] == '\0');
+        case 'd': return ParseDataLine(value);
+        case 'f': return ParseFrameFormat(value);  // the packet digit changes nothing here
         case 'u': command.sdIsNetwork = true; return value[0] == '\0';
         case 'D': command.dateGiven = true; return ParseDate(value, command.date);
         default: return false;
@@ -102,14 +89,20 @@ struct KindChoice {
     const char* name;
 };
 
+// The HDLC kind of vx5cvt's frame digit.
+KindChoice HdlcKind() {
+    const FrameDigit digit = kFrameDigits[options.frameFormat];
+    const bool modulo128 = digit.modulo128 != 0;
+    switch (digit.kind) {
+        case kFrameSdlc: return {ExportKind::kSdlc, modulo128, modulo128 ? "HDLC SDLC mod 128" : "HDLC SDLC mod 8"};
+        case kFrameLapd: return {ExportKind::kLapd, false, "HDLC LAPD"};
+        default: return {ExportKind::kLapb, modulo128, modulo128 ? "HDLC LAPB mod 128" : "HDLC LAPB mod 8"};
+    }
+}
+
 KindChoice ChooseKind() {
-    static constexpr KindChoice kHdlcKinds[] = {
-        {ExportKind::kSdlc, false, "HDLC SDLC mod 8"}, {ExportKind::kSdlc, true, "HDLC SDLC mod 128"},
-        {ExportKind::kLapb, false, "HDLC LAPB mod 8"}, {ExportKind::kLapb, true, "HDLC LAPB mod 128"},
-        {ExportKind::kLapd, false, "HDLC LAPD"},
-    };
     switch (captureSettings.mode()) {
-        case kModeHdlc: return kHdlcKinds[command.frameFormat];
+        case kModeHdlc: return HdlcKind();
         case kModePpp: return {ExportKind::kPpp, false, "PPP"};
         case kModeSync: return {ExportKind::kSerial, false, "SYNC"};
         case kModeAsync: return {ExportKind::kSerial, false, "ASYNC"};
@@ -150,6 +143,8 @@ void SayFailure(const char* what, const char* reason) {
 // The output goes to a new file beside its name, renamed at the end, so that
 // a failed export leaves no half-written file under the name. A device or a
 // pipe named as the output is written in place: it holds no file to replace.
+// The new file's name is short and in the output's folder: it fits wherever
+// the output's name fits, and the rename stays within one file system.
 bool OpenOutput() {
     if (std::strcmp(command.outputName, "-") == 0) {
         SetStandardOutputBinary();
@@ -171,7 +166,7 @@ bool OpenOutput() {
         return true;
     }
     int error = 0;
-    output = CreateFileBeside(command.outputName, tempName, sizeof tempName, &error);
+    output = CreateFileBeside(command.outputName, "vx5pcap", tempName, sizeof tempName, &error);
     if (output == nullptr) {
         SayFailure("create", SystemErrorText(error));
         return false;
@@ -233,6 +228,7 @@ int Run() {
 
 int PcapMain(int argc, char** argv) {
     ResetOptions();
+    options.frameFormat = 2;  // LAPB modulo 8 without -f
     command = Command{};
     if (!ParseCommandLine(argc, argv)) {
         PrintUsage();

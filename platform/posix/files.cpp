@@ -26,11 +26,11 @@ bool FileModificationTime(const char* name, std::time_t* time) {
     return true;
 }
 
-std::FILE* CreateFileBeside(const char* name, char* tempName, std::size_t size, int* error) {
+std::FILE* CreateFileBeside(const char* name, const char* stem, char* tempName, std::size_t size, int* error) {
     // The folder part of the name, then a short name of our own in it.
     const char* slash = std::strrchr(name, '/');
     const int folder = slash != nullptr ? static_cast<int>(slash - name + 1) : 0;
-    const int needed = std::snprintf(tempName, size, "%.*s.vx5-XXXXXX", folder, name);
+    const int needed = std::snprintf(tempName, size, "%.*s%s.XXXXXX", folder, name, stem);
     if (needed < 0 || static_cast<std::size_t>(needed) >= size) {
         tempName[0] = '\0';
         *error = ENAMETOOLONG;

@@ -9,10 +9,10 @@ void OpenClosedStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // The lowest free descriptor is taken, which is `fd` itself: those
-        // below it are open by now.
+        // below it are open by now. Reads from 0 and writes to 1 and 2 fail.
         int opened;
         do {
-            opened = open("/dev/null", O_RDWR);
+            opened = open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
         } while (opened < 0 && errno == EINTR);
         if (opened < 0) _exit(1);
         if (opened != fd) {

@@ -1,8 +1,10 @@
-// vx5cvt started with standard input, output and error closed: its console text
-// goes nowhere, and neither the capture nor the listing file takes their place.
+// vx5cvt and vx5pcap started with standard descriptors closed: their console
+// text goes nowhere, neither the capture nor the listing file takes their place,
+// and output sent to a closed standard output fails.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
@@ -24,4 +26,26 @@ TEST(ClosedStandardStreams, ListingFileHoldsExactlyTheListing) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(ReadFileBytes(dir.File("OUT.TXT")), listing);
+}
+
+// With standard output closed, a listing or export sent there cannot be
+// written: status 1 and the reason, never "Complete." or a summary with 0.
+TEST(ClosedStandardStreams, OutputToClosedStandardOutputFails) {
+    TempDir dir;
+    capture::Async9600().Sd('A').Write(dir.File("CAP.DT"));
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        std::string reason;
+    } kCases[] = {
+        {VX5CVT_PATH, {dir.File("CAP.DT")}, "vx5cvt: standard output: Bad file descriptor\n"},
+        {VX5PCAP_PATH, {dir.File("CAP.DT"), "-"}, "Can't write pcapng file -: Bad file descriptor\n"},
+    };
+    for (const auto& c : kCases) {
+        std::vector<std::string> args{"-c", "exec \"$0\" \"$@\" >&-", c.program};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = RunProgram("/bin/sh", args);
+        EXPECT_EQ(r.exitCode, 1) << c.program;
+        EXPECT_EQ(r.err, c.reason) << c.program;
+    }
 }

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -466,6 +467,12 @@ TEST(Dialogue, EndOfInputAtEveryPromptEndsTheProgram) {
         auto r = RunProgram(VX5CVT_PATH, {}, input, dir.Path());
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, kBanner + prompts + (prompts.ends_with('\n') ? "" : "\n"));  // the prompt's line ended
+        if (!prompts.ends_with('\n')) {  // the reason names the last prompt
+            const std::size_t previous = prompts.rfind("? ", prompts.size() - 3);
+            const std::size_t from =
+                std::max(prompts.find_last_of('\n') + 1, previous == std::string::npos ? 0 : previous + 2);
+            EXPECT_EQ(r.err, "vx5cvt: standard input: ended at \"" + prompts.substr(from) + "\"\n");
+        }
         EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good()) << "no listing is started";
     }
 }

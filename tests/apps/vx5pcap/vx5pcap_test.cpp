@@ -36,6 +36,17 @@ std::vector<std::string> TsharkLines(const std::string& file) {
     return lines;
 }
 
+// The error flags as tshark names them, "crc,short" per packet: read from
+// Wireshark's own fields, so that a flag on the wrong bit shows (newer tshark
+// prints True and False).
+std::string TsharkErrorFlags(const std::string& file) {
+    return RunProgram("/bin/sh", {"-c", "tshark -r '" + file +
+                                            "' -T fields -E separator=, -e frame.packet_flags_crc_error"
+                                            " -e frame.packet_flags_packet_too_short_error 2>/dev/null"
+                                            " | sed 's/True/1/g; s/False/0/g'"})
+        .out;
+}
+
 // Runs vx5pcap with `args` and the two names; expects status 0 and `summary`
 // on standard error, nothing on standard output.
 pcapng_check::File Export(const std::string& data, std::vector<std::string> args, const std::string& out,
@@ -146,13 +157,13 @@ TEST(Vx5pcap, FrameMarksTimesAndLengths) {
     constexpr std::uint64_t kDay = 1772582400;  // 2026-03-04 00:00:00 UTC
     struct Expected {
         std::uint64_t seconds;
-        std::uint32_t flags, length, originalLength;
+        std::uint32_t direction, length, originalLength;
         const char* comment;
     };
     constexpr Expected kExpected[] = {
         {kDay + 86398, 0x00000002, 2, 2, "SD TM=235958 FC=G"},
-        {kDay + 86398, 0x80000001, 1, 1, "RD TM=0A1B2C FC=E"},
-        {kDay + 86401, 0x20000002, 1, 1, "SD TM=000001 FC=SF"},
+        {kDay + 86398, 0x00000001, 1, 1, "RD TM=0A1B2C FC=E"},
+        {kDay + 86401, 0x00000002, 1, 1, "SD TM=000001 FC=SF"},
         {kDay + 86401, 0x00000001, 2, 2, "RD TM=0A1B2C FC=A"},
         {kDay + 86401, 0x00000002, 0, 0, "SD TM=000001 empty"},
         {kDay + 86401, 0x00000001, 65535, 70000, "RD TM=0A1B2C cut at 65535 of 70000 bytes"},
@@ -161,12 +172,15 @@ TEST(Vx5pcap, FrameMarksTimesAndLengths) {
         const pcapng_check::Packet& p = f.packets[i];
         const std::size_t header = 20;  // the LAPB tags: name, direction, end
         EXPECT_EQ(p.seconds, kExpected[i].seconds) << i;
-        EXPECT_EQ(p.flags, kExpected[i].flags) << i;
+        EXPECT_EQ(p.flags & 0x3, kExpected[i].direction) << i;
         EXPECT_EQ(p.data.size(), header + kExpected[i].length) << i;
         EXPECT_EQ(p.originalLength, header + kExpected[i].originalLength) << i;
         EXPECT_EQ(p.comment, kExpected[i].comment) << i;
     }
     EXPECT_EQ(f.packets[0].data.substr(20), "\x01\x3F");
+    if (HaveTshark()) {
+        EXPECT_EQ(TsharkErrorFlags(dir.File("c.pcapng")), "0,0\n1,0\n0,1\n0,0\n0,0\n0,0\n");
+    }
 }
 
 // The FCS-32 of the bytes, sent low byte first.
@@ -199,7 +213,10 @@ TEST(Vx5pcap, PppFrameChecks) {
     EXPECT_EQ(f.packets[1].data, std::string("\x00\xFF\x03\x12\x34", 5));
     // The link carries FCS-32: the failed check shows the last four bytes.
     EXPECT_EQ(f.packets[1].comment, "RD TM=110002 FCS-32 bad (received FF 03 12 34)");
-    EXPECT_EQ(f.packets[1].flags, 0x80000001u);
+    EXPECT_EQ(f.packets[1].flags & 0x3, 0x1u);
+    if (HaveTshark()) {
+        EXPECT_EQ(TsharkErrorFlags(dir.File("p.pcapng")), "0,0\n1,0\n");
+    }
 }
 
 TEST(Vx5pcap, SerialRunsEndAtRecordsAndAtTheLimit) {
@@ -266,6 +283,57 @@ TEST(Vx5pcap, FailuresSayWhatAndLeaveNoFile) {
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
     const auto listing = RunProgram("/bin/sh", {"-c", "ls " + dir.Path()});
     EXPECT_EQ(listing.out, "bad.dt\nc.dt\n");
+}
+
+// vx5pcap reads -d and -f as vx5cvt does: the same values are accepted, with
+// the same lines and frame kind, and the same are refused.
+TEST(Vx5pcap, SharedOptionsReadAsTheConverterReadsThem) {
+    TempDir dir;
+    CaptureBuilder().Mode(2).SdFrame({1, 0x3F}).RdFrame({3, 0x73}).Write(dir.File("c.dt"));
+    const struct {
+        const char* option;
+        const char* kind;  // the export's kind and summary; nullptr: refused
+    } kCases[] = {
+        // The rows stand as laid out; clang-format leaves them so.
+        // clang-format off
+        {"-d", "LAPB mod 8: 2 frames: SD 1, RD 1"},    {"-d0", "LAPB mod 8: 2 frames: SD 1, RD 1"},
+        {"-d1", "LAPB mod 8: 1 frames: SD 1, RD 0"},   {"-d+1", "LAPB mod 8: 1 frames: SD 1, RD 0"},
+        {"-d 2", "LAPB mod 8: 1 frames: SD 0, RD 1"},  {"-d3", nullptr},
+        {"-d-1", nullptr},                             {"-d1x", nullptr},
+        {"-f", "LAPB mod 8: 2 frames: SD 1, RD 1"},    {"-f0", "SDLC mod 8: 2 frames: SD 1, RD 1"},
+        {"-f1", "SDLC mod 128: 2 frames: SD 1, RD 1"}, {"-f31", "LAPB mod 128: 2 frames: SD 1, RD 1"},
+        {"-f40", "LAPD: 2 frames: SD 1, RD 1"},        {"-f5", nullptr},
+        {"-f+1", nullptr},                             {"-f22", nullptr},
+        {"-f210", nullptr},
+        // clang-format on
+    };
+    for (const auto& c : kCases) {
+        const auto converted = RunProgram(VX5CVT_PATH, {c.option, "c.dt", "out.txt"}, "", dir.Path());
+        const auto exported = RunProgram(VX5PCAP_PATH, {c.option, "c.dt", "out.pcapng"}, "", dir.Path());
+        EXPECT_EQ(converted.exitCode, c.kind ? 0 : 1) << c.option;
+        EXPECT_EQ(exported.exitCode, c.kind ? 0 : 1) << c.option;
+        if (c.kind == nullptr) {
+            EXPECT_NE(converted.out.find("Illegal arguments."), std::string::npos) << c.option;
+            EXPECT_EQ(exported.err.rfind("Illegal arguments.", 0), 0u) << c.option;
+            continue;
+        }
+        const std::string description =
+            pcapng_check::Read(testing_support::ReadFileBytes(dir.File("out.pcapng"))).description;
+        EXPECT_EQ(description.substr(description.find(", HDLC ") + 7) + ": " + exported.err, c.kind + "\n"s)
+            << c.option;
+    }
+}
+
+// The temporary file beside the output takes a short name of its own: an
+// output name of 255 characters, the longest a folder holds, is written.
+TEST(Vx5pcap, LongestOutputName) {
+    TempDir dir;
+    CaptureBuilder().Mode(2).SdFrame({1, 2}).Write(dir.File("c.dt"));
+    const std::string name(255, 'n');  // in the working folder: a path is limited to 260 characters
+    const auto r = RunProgram(VX5PCAP_PATH, {"c.dt", name}, "", dir.Path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "1 frames: SD 1, RD 0\n");
+    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "ls " + dir.Path()}).out, "c.dt\n" + name + "\n");
 }
 
 TEST(Vx5pcap, PipeToTshark) {
