@@ -172,7 +172,9 @@ local function register(name, description, unnumbered, payload_name)
         if header < n then
             local info = tvb(header)
             t:add(f.info, info)
-            if kind == I_FRAME then payload:call(info:tvb(), pinfo, tree) end
+            -- A malformed packet is marked by its own dissector; its error
+            -- must not end this one as a Lua error.
+            if kind == I_FRAME then pcall(payload.call, payload, info:tvb(), pinfo, tree) end
         end
     end
     return proto
