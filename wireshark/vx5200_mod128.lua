@@ -108,18 +108,20 @@ local function register(name, description, unnumbered, payload_name)
     local payload = Dissector.get(payload_name)
     local summaries = {}  -- Info column texts, by line and control octets
 
+    -- Source and destination as Wireshark's LAPB shows them, by direction.
+    local SOURCES = {[0] = "DTE", [1] = "DCE"}
+    local DESTINATIONS = {[0] = "DCE", [1] = "DTE"}
+
     function proto.dissector(tvb, pinfo, tree)
         local n = tvb:len()
-        pinfo.cols.protocol = name
+        local cols = pinfo.cols
         local dir = pinfo.p2p_dir
-        if dir == 0 then
-            pinfo.cols.dl_src_res, pinfo.cols.dl_dst_res = "DTE", "DCE"
-        elseif dir == 1 then
-            pinfo.cols.dl_src_res, pinfo.cols.dl_dst_res = "DCE", "DTE"
-        else
-            pinfo.cols.dl_src_res, pinfo.cols.dl_dst_res = "N/A", "N/A"
+        cols.dl_src_res = SOURCES[dir] or "N/A"
+        cols.dl_dst_res = DESTINATIONS[dir] or "N/A"
+        if n == 0 then
+            cols.protocol = name
+            return
         end
-        if n == 0 then return end
         local line, address, c1, c2 = tvb:raw(0, n < 4 and n or 4):byte(1, 4)
         line = line == 0 and 0 or 1
         -- The header: line, address, one control octet for U frames and
@@ -128,54 +130,60 @@ local function register(name, description, unnumbered, payload_name)
         local header = c1 and ((kind == U_FRAME or not c2) and 3 or 4) or n
         local t = tree:add(proto, tvb(0, header))
         t:add(f.line, tvb(0, 1), LINES[line])
-        if not address then return end
-        t:add(f.address, tvb(1, 1))
-        if not c1 then return end
-        local first = tvb(2, 1)
-        local type_name = names[line][c1]
-        t:add(f.type, first, type_name)
-        local key = line * 65536 + c1 * 256 + (c2 or 0)
-        local summary = summaries[key]
-        if kind == U_FRAME then
-            t:add(f.control_u, first)
-            t:add(f.u_func, first)
-            t:add(f.pf, first, U_PF[c1])
-            if not summary then
-                summary = format("%s P/F=%d", type_name, U_PF[c1])
-                summaries[key] = summary
-            end
-        elseif not c2 then
-            t:add(f.control_u, first)
-            if kind == I_FRAME then t:add(f.ns, first, NS[c1]) end
-            summary = type_name
-        else
-            local control = tvb(2, 2)
-            t:add_le(f.control, control)
-            if kind == I_FRAME then
-                t:add(f.ns, first, NS[c1])
-            elseif c1 < 16 then
-                t:add(f.s_func, first)
-            end
-            local second = tvb(3, 1)
-            t:add(f.pf, second, PF[c2])
-            t:add(f.nr, second, NR[c2])
-            if not summary then
-                if kind == I_FRAME then
-                    summary = format("INFO N(S)=%d N(R)=%d P/F=%d", NS[c1], NR[c2], PF[c2])
-                else
-                    summary = format("%s N(R)=%d P/F=%d", type_name, NR[c2], PF[c2])
+        local summary
+        if c1 then
+            t:add(f.address, tvb(1, 1))
+            local first = tvb(2, 1)
+            local type_name = names[line][c1]
+            t:add(f.type, first, type_name)
+            local key = line * 65536 + c1 * 256 + (c2 or 0)
+            summary = summaries[key]
+            if kind == U_FRAME then
+                t:add(f.control_u, first)
+                t:add(f.u_func, first)
+                t:add(f.pf, first, U_PF[c1])
+                if not summary then
+                    summary = format("%s P/F=%d", type_name, U_PF[c1])
+                    summaries[key] = summary
                 end
-                summaries[key] = summary
+            elseif not c2 then
+                t:add(f.control_u, first)
+                if kind == I_FRAME then t:add(f.ns, first, NS[c1]) end
+                summary = type_name
+            else
+                t:add_le(f.control, tvb(2, 2))
+                if kind == I_FRAME then
+                    t:add(f.ns, first, NS[c1])
+                elseif c1 < 16 then
+                    t:add(f.s_func, first)
+                end
+                local second = tvb(3, 1)
+                t:add(f.pf, second, PF[c2])
+                t:add(f.nr, second, NR[c2])
+                if not summary then
+                    if kind == I_FRAME then
+                        summary = format("INFO N(S)=%d N(R)=%d P/F=%d", NS[c1], NR[c2], PF[c2])
+                    else
+                        summary = format("%s N(R)=%d P/F=%d", type_name, NR[c2], PF[c2])
+                    end
+                    summaries[key] = summary
+                end
             end
+        elseif address then
+            t:add(f.address, tvb(1, 1))
         end
-        pinfo.cols.info = summary
         if header < n then
             local info = tvb(header)
             t:add(f.info, info)
-            -- A malformed packet is marked by its own dissector; its error
-            -- must not end this one as a Lua error.
-            if kind == I_FRAME then pcall(payload.call, payload, info:tvb(), pinfo, tree) end
+            if kind == I_FRAME then
+                -- X.25 or SNA fills the columns. A malformed packet is marked
+                -- by its own dissector; its error must not end this one.
+                pcall(payload.call, payload, info:tvb(), pinfo, tree)
+                return
+            end
         end
+        cols.protocol = name
+        if summary then cols.info = summary end
     end
     return proto
 end
