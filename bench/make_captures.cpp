@@ -9,6 +9,9 @@
 //             frame only; stepping over each RD frame must not walk to it anew)
 //   lsonce.dt ASYNC: one line-state change, then 200,000 data records (the -l
 //             chart asks the line state at every block; must not walk back each time)
+//   lapb128.dt HDLC X.25 on LAPB modulo 128: I frames with data packets and call
+//             requests, RR and UA frames, both directions, 500,000 frames (the
+//             Wireshark plugin's benchmark)
 // Usage: make_captures <folder>
 #include <cstdio>
 #include <string>
@@ -98,6 +101,30 @@ void MakePpp(const std::string& path) {
     b.Write(path);
 }
 
+void MakeLapb128(const std::string& path) {
+    capture::CaptureBuilder b;
+    b.Mode(2).SendSpeed(640000).ReceiveSpeed(640000).CharBits(3).Check(1).SdAddress(0x01).RdAddress(0x03);
+    for (int i = 0; i < kFrames; ++i) {
+        const auto seq = static_cast<std::uint8_t>((i & 0x7F) << 1);  // N(S), N(R), P(S) in bits 1-7
+        b.Timestamp(0x01, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i), (i & 1) != 0);
+        switch (i % 4) {
+            case 0:  // I frame with a modulo 128 X.25 data packet
+                b.SdFrame({0x01, seq, seq, 0x20, 0x01, seq, seq, 'D', 'A', 'T', 'A', '1', '2', '3'});
+                break;
+            case 1:  // RR with F
+                b.RdFrame({0x01, 0x01, static_cast<std::uint8_t>(seq | 1)});
+                break;
+            case 2:  // I frame with an X.25 call request
+                b.SdFrame({0x03, seq, seq, 0x20, 0x01, 0x0B, 0x44, 0x12, 0x34, 0x56, 0x78, 0x00});
+                break;
+            default:  // UA
+                b.RdFrame({0x03, 0x73});
+                break;
+        }
+    }
+    b.Write(path);
+}
+
 void MakeRdRun(const std::string& path) {
     capture::CaptureBuilder b;
     b.Mode(2).SendSpeed(640000).ReceiveSpeed(640000).CharBits(3).Check(1);
@@ -127,5 +154,6 @@ int main(int argc, char** argv) {
     MakePpp(folder + "/ppp.dt");
     MakeRdRun(folder + "/rdrun.dt");
     MakeLineStateOnce(folder + "/lsonce.dt");
+    MakeLapb128(folder + "/lapb128.dt");
     return 0;
 }

@@ -2,7 +2,8 @@
 # Times every listing of vx5cvt as a whole process on the large captures, with
 # xxd on the same capture file beside each as the reference; then the pcapng
 # export of vx5pcap, with tshark reading the exported frames' listing fields
-# beside our own listing of the same capture.
+# beside our own listing of the same capture; then tshark with the modulo 128
+# plugin beside tshark with its own LAPB dissector on the same frames.
 #   bench/run.sh            (captures are made once in bench/data/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,7 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVX_BENCH=ON -DBUILD_TESTI
 cmake --build build-bench -j"$(nproc)" --target vx5cvt vx5pcap make_bench_captures >/dev/null
 data=bench/data
 mkdir -p "$data"
-[ -f "$data/lsonce.dt" ] || build-bench/make_bench_captures "$data"
+[ -f "$data/lsonce.dt" ] && [ -f "$data/lapb128.dt" ] || build-bench/make_bench_captures "$data"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
@@ -76,3 +77,25 @@ export_row() {
 }
 export_row "LAPB frames to pcapng"  $data/hdlc.dt -f2 -f2 "$lapb_fields"
 export_row "PPP frames to pcapng"   $data/ppp.dt  ""  -f  "$ppp_fields"
+
+# The Wireshark plugin: tshark's CPU seconds (user + system, best of three)
+# with the listing fields of the modulo 128 export (-f3) read by the plugin,
+# beside the same frames exported as modulo 8 (-f2) read by Wireshark's LAPB.
+cpu() {
+  local best=""
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%U %S" -o "$out/time" "$@" >/dev/null 2>&1 </dev/null || true
+    read -r u s <"$out/time"
+    local c; c=$(awk "BEGIN{print $u + $s}")
+    if [ -z "$best" ] || awk "BEGIN{exit !($c < $best)}"; then best=$c; fi
+  done
+  echo "$best"
+}
+plugin_fields="-e frame.time -e lapb128.address -e lapb128.type -e lapb128.ns -e lapb128.pf -e lapb128.nr -e frame.packet_flags"
+build-bench/vx5pcap -f2 $data/lapb128.dt "$out/mod8.pcapng" 2>/dev/null
+build-bench/vx5pcap -f3 $data/lapb128.dt "$out/mod128.pcapng" 2>/dev/null
+mod8=$(cpu tshark -r "$out/mod8.pcapng" -T fields $lapb_fields)
+mod128=$(cpu tshark -X lua_script:wireshark/vx5200_mod128.lua -r "$out/mod128.pcapng" -T fields $plugin_fields)
+printf '\n%-34s %9s %11s %11s %7s\n' "Wireshark plugin, lapb128.dt" "frames" "LAPB CPU s" "plugin CPU s" "ratio"
+printf '%-34s %9s %11s %11s %7s\n' "tshark -T fields, listing fields" 500000 "$mod8" "$mod128" \
+  "$(awk "BEGIN{printf \"%.2f\", $mod128 / $mod8}")"

@@ -7,6 +7,7 @@
 #       DIR/share/doc/vx5200-tools              README, LICENSE, copyright,
 #                                               changelog.gz, examples/
 #       DIR/share/bash-completion/completions   one completion per program
+#       DIR/lib/<multiarch>/wireshark/plugins   the Wireshark plugin (modulo 128)
 #   cpack -G DEB (in the build folder)
 #       vx5200-tools_<version>_<arch>.deb with the same tree under /usr
 include(GNUInstallDirs)
@@ -83,6 +84,16 @@ foreach(program ${vx_programs})
 endforeach()
 install(FILES ${vx_completions} DESTINATION ${VX_COMPLETION_DIR})
 
+# The Wireshark plugin that decodes vx5pcap's LAPB and SDLC modulo 128
+# exports, in the global Lua plugins folder that Debian's Wireshark 4.0 to 4.6
+# read (`tshark -G folders`: /usr/lib/<multiarch>/wireshark/plugins).
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(VX_WIRESHARK_PLUGIN_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/wireshark/plugins)
+else()
+  set(VX_WIRESHARK_PLUGIN_DIR lib/wireshark/plugins)
+endif()
+install(FILES wireshark/vx5200_mod128.lua DESTINATION ${VX_WIRESHARK_PLUGIN_DIR})
+
 # The Debian package.
 set(CPACK_PACKAGE_NAME ${VX_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -109,7 +120,8 @@ ${vx_pcap_line} * vxprtin stores what the analyzer prints over a serial port;
  * vx5firm loads a firmware image into the analyzer through its loader.
 .
 The package holds manual pages for the programs and for the capture file
-format, bash completion, and sample captures with their listings.")
+format, bash completion, sample captures with their listings, and a
+Wireshark plugin that decodes LAPB and SDLC modulo 128 exports.")
 # The package is built from the staged install tree; stripping happens there.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -104,7 +104,7 @@ bool ExportFrame(const AssembledFrame& frame) {
     const bool sd = (frame.direction & 0x7F) == kFrameSd;
     const PacketSide side{sd, settings.sdIsNetwork};
     const bool ppp = settings.kind == ExportKind::kPpp;
-    const std::size_t header = WriteFrameHeader(settings.kind, side, packetBuffer);
+    const std::size_t header = WriteFrameHeader(settings.kind, side, packetBuffer, settings.modulo128);
     std::size_t n = FrameBytes(frame, ppp, packetBuffer + header);
     // Units beyond the store were seen on the line but not kept.
     const std::size_t dropped = frame.seen > frame.count ? static_cast<std::size_t>(frame.seen - frame.count) : 0;
@@ -115,7 +115,10 @@ bool ExportFrame(const AssembledFrame& frame) {
     if (!ppp && frame.status <= 4) AddText(kMarks[frame.status]);
     if (frame.status == 2 && !ppp) flags |= epb_flag::kCrcError;
     if (frame.status == 3 && !ppp) flags |= epb_flag::kPacketTooShort;
-    if (settings.modulo128) AddText(" mod 128");
+    if (settings.modulo128) {
+        AddText(" mod 128 for plugin ");
+        AddText(Modulo128Protocol(settings.kind));
+    }
     if (dropped > 0) {
         char cut[48];
         AddText(std::string_view(

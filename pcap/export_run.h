@@ -12,7 +12,7 @@
 
 struct ExportSettings {
     ExportKind kind = ExportKind::kLapb;
-    bool modulo128 = false;    // LAPB or SDLC modulo 128 (Wireshark decodes modulo 8)
+    bool modulo128 = false;    // LAPB or SDLC modulo 128, for our Wireshark plugin
     bool sdIsNetwork = false;  // the SD side is the DCE or the network side
     std::int64_t date = 0;     // seconds since 1970 of the capture's day
 };

@@ -94,9 +94,18 @@ std::uint32_t DirectionFlags(ExportKind kind, PacketSide side) {
     return outbound ? epb_flag::kOutbound : epb_flag::kInbound;
 }
 
-std::size_t WriteFrameHeader(ExportKind kind, PacketSide side, std::uint8_t* out) {
+std::string_view Modulo128Protocol(ExportKind kind) { return kind == ExportKind::kSdlc ? "sdlc128" : "lapb128"; }
+
+std::size_t WriteFrameHeader(ExportKind kind, PacketSide side, std::uint8_t* out, bool modulo128) {
     std::uint8_t* p = out;
     const std::uint32_t p2p = static_cast<std::uint32_t>(UserSide(side) ? kP2pSent : kP2pReceived);
+    if (modulo128 && (kind == ExportKind::kLapb || kind == ExportKind::kSdlc)) {
+        PutNameTag(p, kTagDissectorName, Modulo128Protocol(kind));
+        PutNumberTag(p, kTagP2pDirection, p2p);
+        PutTag(p, kTagEnd, nullptr, 0);
+        *p++ = side.sd ? 0 : 1;
+        return static_cast<std::size_t>(p - out);
+    }
     switch (kind) {
         case ExportKind::kPpp:
             *p++ = side.sd ? 0x01 : 0x00;  // sent, received

@@ -30,10 +30,17 @@ struct PacketSide {
 // (DTE) and inbound for the network side. Serial runs: SD outbound, RD inbound.
 std::uint32_t DirectionFlags(ExportKind kind, PacketSide side);
 
+// The protocol of our Wireshark plugin (wireshark/vx5200_mod128.lua) that
+// decodes LAPB or SDLC modulo 128: Wireshark's own dissectors read the control
+// field modulo 8 only.
+std::string_view Modulo128Protocol(ExportKind kind);
+
 // Writes the bytes that precede a frame of `kind` into `out` (room for
 // kFrameHeaderMax) and returns their number: the PPP direction byte, the
-// exported-PDU tags of LAPB and SDLC, nothing for LAPD.
-std::size_t WriteFrameHeader(ExportKind kind, PacketSide side, std::uint8_t* out);
+// exported-PDU tags of LAPB and SDLC, nothing for LAPD. Modulo 128 LAPB and
+// SDLC frames go to the plugin's protocol, the tags followed by the line the
+// frame came on (0 SD, 1 RD), which names its frame types.
+std::size_t WriteFrameHeader(ExportKind kind, PacketSide side, std::uint8_t* out, bool modulo128 = false);
 
 // Serial-line header of a data run or a line-state change.
 enum class SerialEvent : std::uint8_t { kStatusChange = 0, kDataSent = 1, kDataReceived = 2 };

@@ -50,4 +50,11 @@ done
 examples="$root/usr/share/doc/vx5200-tools/examples"
 "$root/usr/bin/vx5cvt" -f20 "$examples/HDLC.DT" "$build/HDLC.TXT" >/dev/null
 cmp "$build/HDLC.TXT" "$examples/HDLC.TXT"
+# The Wireshark plugin lies in the global Lua plugins folder and decodes the
+# installed vx5pcap's modulo 128 export of the sample.
+plugin="$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/wireshark/plugins/vx5200_mod128.lua"
+[ -f "$plugin" ] || { echo "the package lacks ${plugin#"$root"}" >&2; exit 1; }
+first=$("$root/usr/bin/vx5pcap" -f3 "$examples/HDLC.DT" - 2>/dev/null |
+  tshark -X lua_script:"$plugin" -r - -T fields -e lapb128.type 2>/dev/null | head -1)
+[ "$first" = SABM ] || { echo "the packaged plugin read the first frame as '$first', not SABM" >&2; exit 1; }
 echo "package ok: $deb"

@@ -81,7 +81,7 @@ constexpr SampleCase kSampleCases[] = {
     {"HDLC.DT", 252, "HDLC LAPB mod 8", "12 frames: SD 6, RD 6", 2,
      "Mar  4, 2026 09:15:02.000000000 UTC\tX.25\tCall req. VC:1\t5678\t1234\t0x00000001\tSD TM=091502"},
     {"-f31 HDLC.DT", 252, "HDLC LAPB mod 128", "12 frames: SD 6, RD 6", 4,
-     "Mar  4, 2026 09:15:03.000000000 UTC\tX.25\tCall acc. VC:1\tDTE\tDCE\t0x00000002\tRD TM=091503 mod 128"},
+     "Mar  4, 2026 09:15:03.000000000 UTC\tExported PDU\t\t\t\t0x00000002\tRD TM=091503 mod 128 for plugin lapb128"},
     {"-f0 HDLC.DT", 252, "HDLC SDLC mod 8", "12 frames: SD 6, RD 6", 0,
      "Mar  4, 2026 09:15:00.000000000 UTC\tSDLC\tU P, func=SABM\tDTE\tDCE\t0x00000002\tSD TM=091500"},
     {"-f4 LAPD.DT", 203, "HDLC LAPD", "18 frames: SD 8, RD 10", 4,
