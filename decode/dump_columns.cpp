@@ -13,8 +13,8 @@
 #include "decode/dump_columns.h"
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "decode/converters.h"
+#include "decode/decode_settings.h"
 
 DumpColumn dumpColumns[kDumpColumnsMax];
 
@@ -64,11 +64,9 @@ void EmitRdCell(std::uint32_t cell) { EmitConverted(((cell & 0xFFFF) << 16) | kE
 
 // "SD only" and "RD only" turn the other direction's unit into an empty one.
 CaptureRecord MaskDataLine(CaptureRecord w) {
-    switch (options.dataLine) {
-        case kRdOnly: return w | kNoSdUnit;
-        case kSdOnly: return w | kNoRdUnit;
-        default: return w;
-    }
+    if (!LineSelected(false)) return w | kNoSdUnit;
+    if (!LineSelected(true)) return w | kNoRdUnit;
+    return w;
 }
 
 bool HasUnit(CaptureRecord masked) {
@@ -116,7 +114,7 @@ bool Walk(FillKind kind) {
                     PutColumn(w, w);
                     currentLineState = LineStateAfter(w);
                 }
-            } else if (options.skipIdleTimestamp) {
+            } else if (decodeSettings.skipIdleTimestamp) {
                 p = StepForward(p);
                 q = 0;
             } else {

@@ -10,7 +10,7 @@
 #include "decode/frame_assembly.h"
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 
 AssembledFrame assembledFrame;
 
@@ -33,16 +33,15 @@ constexpr std::uint8_t kPppFlag = 0x7E;
 
 enum Side : int { kSd = 0, kRd = 1 };
 
-// What tells the two directions apart in a record and in the options.
+// What tells the two directions apart in a record.
 struct SideInfo {
     unsigned shift;          // position of the direction's unit in the record word
     std::uint8_t direction;  // the frame's direction value
-    std::int8_t excludedBy;  // the data line selection that leaves this direction out
     bool skipsFlaggedStart;  // SD only: a both-directions start is skipped while pending
 };
 constexpr SideInfo kSides[2] = {
-    {0, kFrameSd, kRdOnly, true},
-    {16, kFrameRd, kSdOnly, false},
+    {0, kFrameSd, true},
+    {16, kFrameRd, false},
 };
 
 // The state of one assembly walk. The three references all point at the one
@@ -76,7 +75,7 @@ bool BothStart(CaptureRecord w) {
     return UnitCode(SdUnit(w)) == kUnitFrameStart && UnitCode(RdUnit(w)) == kUnitFrameStart;
 }
 
-bool SideSelected(Side side) { return options.dataLine != kSides[side].excludedBy; }
+bool SideSelected(Side side) { return LineSelected(side == kRd); }
 
 // The direction takes the free buffer: its frame starts on this record.
 void StartFrame(Side side, RecordPos at) {
@@ -210,7 +209,7 @@ const AssembledFrame& Assemble(StepFunction step, bool stamped) {
         lastAssembly = LastAssembly{true,
                                     step == PppStep,
                                     stamped,
-                                    options.dataLine,
+                                    decodeSettings.dataLine,
                                     workingCursor.position,
                                     assembledFrame.start,
                                     state.frameTimestampAt,
@@ -236,10 +235,10 @@ const AssembledFrame& AssemblePppFrame() { return Assemble(PppStep, true); }
 // directions alone; with such a record between the cursor and S the answer is no.
 bool AssemblyWouldRepeat(bool ppp) {
     const LastAssembly& a = lastAssembly;
-    if (!a.found || a.ppp != ppp || a.dataLine != options.dataLine) return false;
+    if (!a.found || a.ppp != ppp || a.dataLine != decodeSettings.dataLine) return false;
     if (a.stamped != (ppp || captureSettings.frameTimestamp() != 0)) return false;
     // With both lines, starts are passed over only for want of a timestamp.
-    if (options.dataLine == kBothLines && !a.stamped) return false;
+    if (decodeSettings.dataLine == kBothLines && !a.stamped) return false;
     const RecordPos c = workingCursor.position;
     if (c < a.from || c > a.start) return false;
     if (a.stamped && (a.timestampAt == nullptr || c > a.timestampAt)) return false;

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "apps/vx5cvt/options.h"
 #include "apps/vx5cvt/program.h"
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "listing/listing_writer.h"
 #include "pcap/export_run.h"
 
@@ -49,10 +49,10 @@ void RunAllListings() {
         for (const ListingChoice& choice : kChoices) {
             const CaptureSettings saved = captureSettings;
             ResetOptions();
-            options.columns = columns;
-            options.dataLine = static_cast<std::int8_t>(variant % 3);
-            options.skipIdleTimestamp = variant % 2 == 1;
-            options.noGuide = variant % 5 == 4;
+            listingSettings.columns = columns;
+            decodeSettings.dataLine = static_cast<std::int8_t>(variant % 3);
+            decodeSettings.skipIdleTimestamp = variant % 2 == 1;
+            listingSettings.noGuide = variant % 5 == 4;
             ++variant;
             if (choice.lineStates) {
                 options.lineStates[0] = 0;
@@ -60,7 +60,7 @@ void RunAllListings() {
             }
             options.frameFormat = choice.frameFormat;
             options.packetFormat = choice.packetFormat;
-            options.codeFilter = choice.codeFilter;
+            listingSettings.codeFilter = choice.codeFilter;
             SetListingDestination(Discard(), false);
             RunChosenDriver();
             captureSettings = saved;
@@ -75,7 +75,7 @@ void RunAllExports() {
     for (ExportKind kind : kKinds) {
         const CaptureSettings saved = captureSettings;
         ResetOptions();
-        options.dataLine = static_cast<std::int8_t>(static_cast<int>(kind) % 3);
+        decodeSettings.dataLine = static_cast<std::int8_t>(static_cast<int>(kind) % 3);
         ExportSettings settings;
         settings.kind = kind;
         settings.sdIsNetwork = kind == ExportKind::kLapd;

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "listing/listing_writer.h"
 #include "listing/table_checks.h"
 
@@ -114,7 +113,7 @@ char* FormatSpeed(char* buffer, std::int32_t speed) {
 }
 
 int WriteConditionsHeader(int withPrintCode) {
-    if (options.noGuide) return 0;
+    if (listingSettings.noGuide) return 0;
     char sendSpeed[8];
     char receiveSpeed[8];
     FormatSpeed(sendSpeed, captureSettings.sendSpeed());
@@ -129,6 +128,6 @@ int WriteConditionsHeader(int withPrintCode) {
         default: break;  // any other mode: no mode lines
     }
     PutText(kAsteriskRow);
-    if (withPrintCode == 1) return PutFormat("PRINT DATA CODE : %s\n\n", NameOf(kCodeNames, options.printCode));
+    if (withPrintCode == 1) return PutFormat("PRINT DATA CODE : %s\n\n", NameOf(kCodeNames, listingSettings.printCode));
     return PutChar('\n');
 }

@@ -3,8 +3,7 @@
 #include <cerrno>
 #include <cstdarg>
 
-#include "capture/options.h"
-
+ListingSettings listingSettings;
 ListingState listing;
 
 namespace {
@@ -48,8 +47,8 @@ int NoteWriteFailure() {
 int FinishPage() {
     int n = listing.lineCount;
     listing.lineCount = 0;
-    if (options.linesPerPage == 0) return 0;
-    for (int i = n; i < options.linesPerPage; ++i) {
+    if (listingSettings.linesPerPage == 0) return 0;
+    for (int i = n; i < listingSettings.linesPerPage; ++i) {
         if (PutRaw('\n') < 0) return -1;
     }
     return 0;
@@ -81,7 +80,7 @@ int PutFormat(const char* format, ...) {
 
 int StartConversion() {
     listing.lineCount = 0;
-    listing.pageTextLines = options.linesPerPage != 0 ? options.linesPerPage - 6 : 1 << 30;
+    listing.pageTextLines = listingSettings.linesPerPage != 0 ? listingSettings.linesPerPage - 6 : 1 << 30;
     if (listing.destination == nullptr) SetListingDestination(stdout, false);
     return 1;
 }

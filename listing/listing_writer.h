@@ -8,7 +8,24 @@
 // fails. Console messages go straight to standard output, never through here.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+
+// The listing's line budget: the block and frame limits of every listing scale with it.
+inline constexpr std::int32_t kLineBudget = 99999;
+
+// What a listing looks like, set by the program from its command line.
+struct ListingSettings {
+    std::int32_t columns = 80;      // 40, 80 or 136
+    std::int32_t linesPerPage = 0;  // 0 (no paging) or 66
+    bool noGuide = false;           // no conditions box, row labels or separating empty lines
+    std::int8_t codeFilter = 0;     // dump rows: 0 char and hex, 1 char only, 2 hex only
+    std::int8_t printCode = 0;      // the capture's character code, as the box names it
+    std::int32_t lineBudget = kLineBudget;
+};
+
+extern ListingSettings listingSettings;
 
 struct ListingState {
     std::FILE* destination = nullptr;

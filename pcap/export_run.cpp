@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
 #include "decode/frame_walk.h"
 #include "pcap/packet_times.h"
@@ -243,7 +243,7 @@ bool ExportDataRuns() {
             for (int side = 0; side < 2; ++side) {
                 const std::uint8_t code = UnitCode(units[side]);
                 if (code == kUnitBlank || code == kUnitNone) continue;
-                if (options.dataLine == (side == 0 ? kRdOnly : kSdOnly)) continue;
+                if (!LineSelected(side == 1)) continue;
                 if (!AddRunByte(side, DataByte(units[side]), order)) return false;
             }
         } else if (IsTimestampRecord(w) || IsIdleRecord(w) || IsLineStateRecord(w)) {

@@ -26,6 +26,6 @@ struct ExportCounts {
 // The pcapng section's application name.
 inline constexpr std::string_view kExporterName = "vx5pcap " VX_PROJECT_VERSION;
 
-// Writes the capture (captureSettings, with options.dataLine) to `out`;
+// Writes the capture (captureSettings, with decodeSettings.dataLine) to `out`;
 // `description` names the interface. False when a write failed.
 bool ExportCapture(std::FILE* out, const ExportSettings& settings, std::string_view description, ExportCounts& counts);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
+inline constexpr int kFileNameMax = 260;  // characters of a file name
+
 enum class FileKind { missing, regular, directory, other };
 
 // What `name` is: no file, a regular file, a folder, or anything else (a

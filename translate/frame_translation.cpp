@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "capture/options.h"
+#include "decode/decode_settings.h"
+#include "listing/listing_writer.h"
 #include "listing/table_checks.h"
 #include "translate/line_fields.h"
 
@@ -164,7 +165,7 @@ constexpr FrameNameTables kLapdNames = BuildTables(&UnnumberedNames::lapd);
 
 // ---- Decoders ----------------------------------------------------------------------
 
-// Fills FrameFields for SDLC or LAPB (modulo from options.modulo128) with `names`.
+// Fills FrameFields for SDLC or LAPB (modulo from decodeSettings.modulo128) with `names`.
 void DecodeHdlcFrame(const AssembledFrame& frame, const FrameNameTables& names) {
     if (!SetupFrame(frame, true)) return;
     const int address = NextByte();
@@ -173,7 +174,7 @@ void DecodeHdlcFrame(const AssembledFrame& frame, const FrameNameTables& names) 
     const int control = NextByte();
     if (control < 0) return;
     frameFields.control = control;
-    DecodeControlField(names, options.modulo128 != 0);
+    DecodeControlField(names, decodeSettings.modulo128 != 0);
 }
 
 // Fills FrameFields for LAPD (two-octet address, modulo 128).
@@ -236,7 +237,7 @@ int FormatLapdLine() {
 }  // namespace
 
 void DecodeLinkLevel(const AssembledFrame& frame) {
-    switch (options.frameKind) {
+    switch (decodeSettings.frameKind) {
         case kFrameSdlc: DecodeHdlcFrame(frame, kSdlcNames); break;
         case kFrameLapd: DecodeLapdFrame(frame); break;
         default: DecodeHdlcFrame(frame, kLapbNames); break;
@@ -245,11 +246,12 @@ void DecodeLinkLevel(const AssembledFrame& frame) {
 
 int TranslateFrame(const AssembledFrame& frame) {
     DecodeLinkLevel(frame);
-    return options.frameKind == kFrameLapd ? FormatLapdLine() : FormatHdlcLine();
+    return decodeSettings.frameKind == kFrameLapd ? FormatLapdLine() : FormatHdlcLine();
 }
 
 int RunFrameTranslation() {
     const char* heading = kHdlcHeading;
-    if (options.frameKind == kFrameLapd) heading = options.columns >= 80 ? kLapdHeading : kLapdNarrowHeading;
+    if (decodeSettings.frameKind == kFrameLapd)
+        heading = listingSettings.columns >= 80 ? kLapdHeading : kLapdNarrowHeading;
     return RunTranslation(kTitle, heading, TranslateFrame, FrameAssembly::kHdlc);
 }

@@ -23,7 +23,7 @@ constexpr std::string_view NameOnLine(const LineNames& names, int side) { return
 
 inline constexpr std::string_view kInfoName = "INFO";
 
-// Decodes the link level as options.frameKind says (1 SDLC, 3 LAPD, else LAPB),
+// Decodes the link level as decodeSettings.frameKind says (1 SDLC, 3 LAPD, else LAPB),
 // without writing anything.
 void DecodeLinkLevel(const AssembledFrame& frame);
 

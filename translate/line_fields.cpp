@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "capture/options.h"
 #include "decode/code_tables.h"
+#include "decode/decode_settings.h"
 #include "listing/conditions_header.h"
 #include "listing/listing_writer.h"
 
@@ -213,8 +213,8 @@ const DataLimits& LimitsOf(DataLayout layout) { return kDataLimits[static_cast<i
 
 int DataLimit(DataLayout layout) {
     const DataLimits& d = LimitsOf(layout);
-    if (options.columns < 80) return d.narrow;
-    if (options.columns < 136) return d.standard;
+    if (listingSettings.columns < 80) return d.narrow;
+    if (listingSettings.columns < 136) return d.standard;
     return d.wide;
 }
 
@@ -236,7 +236,7 @@ int RunTranslation(const char* title, const char* heading, FrameLineOperation pe
     if (WriteConditionsHeader(0) < 0) return 0;
     if (PutText(heading) < 0) return 0;
 
-    const long frameLimit = 5L * options.lineBudget;
+    const long frameLimit = 5L * listingSettings.lineBudget;
     long framesWritten = 0;
     StartFrameWalk(assembly);
     while (framesWritten < frameLimit) {

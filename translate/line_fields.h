@@ -129,7 +129,7 @@ enum class DataLayout : std::uint8_t { kHdlcFrame, kLapdFrame, kX25Packet, kLapd
 // Which reader takes the DATA bytes.
 enum class ByteSource : std::uint8_t { kPlain, kPpp };
 
-// The most bytes the DATA column of `layout` may show for options.columns
+// The most bytes the DATA column of `layout` may show for listingSettings.columns
 // (below 80, 80 to 135, 136 or more).
 int DataLimit(DataLayout layout);
 // The column at which the DATA column of `layout` starts.

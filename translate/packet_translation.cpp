@@ -2,10 +2,12 @@
 
 #include <array>
 
-#include "capture/options.h"
+#include "listing/listing_writer.h"
 #include "listing/table_checks.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
+
+TranslateSettings translateSettings;
 
 namespace {
 
@@ -368,7 +370,7 @@ bool CarriesLayer3() { return frameFields.typeName == kInfoName || frameFields.t
 int TranslatePacket(const AssembledFrame& frame) {
     ResetPacketFields();
     DecodeLinkLevel(frame);
-    const bool lapd = options.packetKind == kPacketLapd;
+    const bool lapd = translateSettings.packetKind == kPacketLapd;
     if (frameFields.side < 0 || !CarriesLayer3()) return FormatLinkLine(lapd ? kLapdLinkGap : kX25LinkGap);
     if (lapd) {
         DecodeMessageHeader();
@@ -380,6 +382,7 @@ int TranslatePacket(const AssembledFrame& frame) {
 
 int RunPacketTranslation() {
     const char* heading = kLapdHeading;
-    if (options.packetKind != kPacketLapd) heading = options.columns >= 80 ? kX25Heading : kX25NarrowHeading;
+    if (translateSettings.packetKind != kPacketLapd)
+        heading = listingSettings.columns >= 80 ? kX25Heading : kX25NarrowHeading;
     return RunTranslation(kTitle, heading, TranslatePacket, FrameAssembly::kHdlc);
 }

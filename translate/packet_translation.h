@@ -8,9 +8,20 @@
 // link line with its frame type in brackets.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 struct AssembledFrame;
+
+enum PacketKind : std::int8_t { kPacketNone = 0, kPacketX25 = 1, kPacketLapd = 2 };
+
+// What the packet translation reads of the program's settings: which packets
+// the information fields carry.
+struct TranslateSettings {
+    std::int8_t packetKind = kPacketNone;
+};
+
+extern TranslateSettings translateSettings;
 
 // The packet translation listing: 1 when written, 0 when a write failed.
 int RunPacketTranslation();

@@ -16,8 +16,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "apps/vx5cvt/options.h"
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "decode/code_tables.h"
 #include "decode/converters.h"
 #include "decode/dump_columns.h"
@@ -102,7 +102,7 @@ int PutCell(void (*fill)(Word, char*), Word word) {
 
 // The code whose tables show code-0 and code-1 units: the converted cells of
 // the translate-format dump hold EBCDIC code points.
-int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : options.printCode; }
+int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : listingSettings.printCode; }
 
 // The rows a block shows, in order.
 struct DumpRow {
@@ -111,10 +111,10 @@ struct DumpRow {
 };
 
 int ShownRows(DumpRow (&rows)[4]) {
-    const bool sd = options.dataLine != kRdOnly;
-    const bool rd = options.dataLine != kSdOnly;
-    const bool hex = options.codeFilter != 1;
-    const bool chars = options.codeFilter != 2;
+    const bool sd = LineSelected(false);
+    const bool rd = LineSelected(true);
+    const bool hex = listingSettings.codeFilter != 1;
+    const bool chars = listingSettings.codeFilter != 2;
     int n = 0;
     if (sd && hex) rows[n++] = {false, true};
     if (sd && chars) rows[n++] = {false, false};
@@ -191,7 +191,7 @@ int WriteDumpBlock() {
     const int shown = ShownRows(rows);
     char lines[4][kRowSize];
     std::size_t guide = 0;
-    if (!options.noGuide) {
+    if (!listingSettings.noGuide) {
         guide = kGuideWidth;
         for (int r = 0; r < shown; ++r) {
             // A character row that follows its direction's hex row has no name.
@@ -238,8 +238,8 @@ struct BlockGeometry {
 
 // Block limits scale the line budget by the rows a block takes.
 BlockGeometry Geometry() {
-    const std::int32_t budget = options.lineBudget;
-    const int columns = DumpBlockColumns(options.columns);
+    const std::int32_t budget = listingSettings.lineBudget;
+    const int columns = DumpBlockColumns(listingSettings.columns);
     switch (columns) {
         case 14: return {columns, 6 * budget, 2 * budget};
         case 28: return {columns, 3 * budget, budget};
@@ -268,10 +268,10 @@ int RunDump(DumpKind kind) {
         }
         // A failed write ends the listing here rather than leaving a gap in it.
         if (WriteDumpBlock() < 0) break;
-        if (!options.noGuide && PutChar('\n') < 0) break;
+        if (!listingSettings.noGuide && PutChar('\n') < 0) break;
         if (kind == DumpKind::kLineState) {
             if (WriteLineStateRows() < 0) break;
-            if (!options.noGuide && PutChar('\n') < 0) break;
+            if (!listingSettings.noGuide && PutChar('\n') < 0) break;
         }
         if (end) break;
     }
@@ -291,7 +291,7 @@ int WriteLineStateRows() {
         const std::uint8_t line = options.lineStates[i];
         if (line >= kLineStateMax) break;  // 0xFF ends the list
         char* cell = row;
-        if (!options.noGuide) {
+        if (!listingSettings.noGuide) {
             CopyCell(kLineNames[line], cell);
             cell[2] = ':';
             cell += kGuideWidth;

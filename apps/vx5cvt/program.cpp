@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "apps/vx5cvt/dump_listings.h"
+#include "apps/vx5cvt/options.h"
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "listing/listing_writer.h"
 #include "platform/files.h"
 #include "translate/frame_translation.h"
@@ -147,23 +147,23 @@ bool ParseOption(const char* arg) {
     const char* value = letter == '\0' ? arg + 1 : arg + 2;
     long n = 0;
     switch (letter) {
-        case 'd': return ParseDataLine(value);
+        case 'd': return ParseDataLine(value, &decodeSettings.dataLine);
         case 'l': return ParseLineStates(*value == '\0' ? kDefaultLineStates : value);
-        case 'f': return ParseFrameFormat(value);
+        case 'f': return ParseFrameFormat(value, &options.frameFormat, &options.packetFormat);
         case 'c':
             if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
-            options.codeFilter = static_cast<std::int8_t>(n);
+            listingSettings.codeFilter = static_cast<std::int8_t>(n);
             return true;
         case 'C':
             if (!ParseOptionNumber(value, n) || (n != 40 && n != 80 && n != 136)) return false;
-            options.columns = static_cast<std::int32_t>(n);
+            listingSettings.columns = static_cast<std::int32_t>(n);
             return true;
         case 'L':
             if (!ParseOptionNumber(value, n) || (n != 0 && n != 66)) return false;
-            options.linesPerPage = static_cast<std::int32_t>(n);
+            listingSettings.linesPerPage = static_cast<std::int32_t>(n);
             return true;
-        case 'i': options.skipIdleTimestamp = true; return true;
-        case 'n': options.noGuide = true; return true;
+        case 'i': decodeSettings.skipIdleTimestamp = true; return true;
+        case 'n': listingSettings.noGuide = true; return true;
         default: return false;  // any other letter, or a lone hyphen
     }
 }
@@ -340,18 +340,18 @@ int RunDialogue() {
     }
 
     if (AskNumber("Select data line (1:SD & RD, 2:SD, 3:RD) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
-    options.dataLine = static_cast<std::int8_t>(answer - 1);
+    decodeSettings.dataLine = static_cast<std::int8_t>(answer - 1);
 
     if (format == PrintFormat::kLineState && AskLineStates() != Ask::kAnswered) return 0;
     if (format == PrintFormat::kTranslate && AskTranslation(mode) != Ask::kAnswered) return 0;
     if (options.frameFormat >= 0 && (mode == kModeHdlc || mode == kModePpp)) return 1;
 
     if (AskNumber("Select code (1:Char. & Hex., 2:Char., 3:Hex.) ? ", 1, 3, answer) != Ask::kAnswered) return 0;
-    options.codeFilter = static_cast<std::int8_t>(answer - 1);
+    listingSettings.codeFilter = static_cast<std::int8_t>(answer - 1);
     if (AskNumber("Skip IDLE/TMSP (1:No, 2:Yes) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
-    options.skipIdleTimestamp = answer == 2;
+    decodeSettings.skipIdleTimestamp = answer == 2;
     if (AskNumber("Skip guide (1:No, 2:Yes) ? ", 1, 2, answer) != Ask::kAnswered) return 0;
-    options.noGuide = answer == 2;
+    listingSettings.noGuide = answer == 2;
     return 1;
 }
 
@@ -377,7 +377,7 @@ int PrepareConversion() {
         // The data file is held exclusively: it cannot be created again as the
         // listing (replacing it would destroy the capture while it is read).
         if (monData->IsDataFile(options.saveFileName)) return RefuseListingFile("is the data file itself");
-        std::FILE* file = std::fopen(options.saveFileName, "w");
+        std::FILE* file = std::fopen(options.saveFileName, "wb");  // our own CR LF, no text mode
         if (file == nullptr) return RefuseListingFile(std::strerror(errno));
         SetListingDestination(file, true);
     } else {
@@ -389,8 +389,8 @@ int PrepareConversion() {
 }  // namespace
 
 int RunChosenDriver() {
-    options.lineBudget = kLineBudget;
-    options.printCode = captureSettings.code();
+    listingSettings.lineBudget = kLineBudget;
+    listingSettings.printCode = captureSettings.code();
     PrintLine("Convert start.");
     std::fflush(stdout);  // before a listing on standard output, and seen at once
 
@@ -405,15 +405,16 @@ int RunChosenDriver() {
     switch (captureSettings.mode()) {
         case kModeHdlc: {
             const bool known = options.frameFormat >= 0 && options.frameFormat <= 4;
-            options.frameKind = known ? kFrameDigits[options.frameFormat].kind : static_cast<std::int8_t>(kFrameLapb);
-            options.modulo128 = known ? kFrameDigits[options.frameFormat].modulo128 : 0;
+            decodeSettings.frameKind =
+                known ? kFrameDigits[options.frameFormat].kind : static_cast<std::int8_t>(kFrameLapb);
+            decodeSettings.modulo128 = known ? kFrameDigits[options.frameFormat].modulo128 : 0;
             if (options.packetFormat < 0) {
-                options.packetKind = kPacketNone;
+                translateSettings.packetKind = kPacketNone;
                 RunFrameTranslation();
             } else {
-                options.packetKind = static_cast<std::int8_t>(options.packetFormat == 0   ? kPacketX25
-                                                              : options.packetFormat == 1 ? kPacketLapd
-                                                                                          : kPacketNone);
+                translateSettings.packetKind = static_cast<std::int8_t>(options.packetFormat == 0   ? kPacketX25
+                                                                        : options.packetFormat == 1 ? kPacketLapd
+                                                                                                    : kPacketNone);
                 RunPacketTranslation();
             }
             return 0;

@@ -10,14 +10,14 @@
 #include <string_view>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "pcap/export_run.h"
 #include "pcap/packet_times.h"
 #include "platform/files.h"
 
 namespace {
 
-// The usage text, around vx5cvt's -d and -f lines (options.h).
+// The usage text, around vx5cvt's -d and -f lines (decode_settings.h).
 constexpr std::string_view kUsageHead[] = {
     "Usage : vx5pcap [OPTIONS] <DATA-FILENAME> <PCAPNG-FILENAME>",
     " OPTIONS:",
@@ -39,6 +39,8 @@ struct Command {
     bool sdIsNetwork = false;
     bool dateGiven = false;
     std::int64_t date = 0;
+    std::int8_t frameFormat = 2;    // LAPB modulo 8 without -f
+    std::int8_t packetFormat = -1;  // read as vx5cvt reads it, changes nothing here
 };
 Command command;
 
@@ -58,8 +60,8 @@ void PrintUsage() {
 bool ParseOption(const char* arg) {
     const char* value = arg[1] == '\0' ? arg + 1 : arg + 2;
     switch (arg[1]) {
-        case 'd': return ParseDataLine(value);
-        case 'f': return ParseFrameFormat(value);  // the packet digit changes nothing here
+        case 'd': return ParseDataLine(value, &decodeSettings.dataLine);
+        case 'f': return ParseFrameFormat(value, &command.frameFormat, &command.packetFormat);
         case 'u': command.sdIsNetwork = true; return value[0] == '\0';
         case 'D': command.dateGiven = true; return ParseDate(value, command.date);
         default: return false;
@@ -91,7 +93,7 @@ struct KindChoice {
 
 // The HDLC kind of vx5cvt's frame digit.
 KindChoice HdlcKind() {
-    const FrameDigit digit = kFrameDigits[options.frameFormat];
+    const FrameDigit digit = kFrameDigits[command.frameFormat];
     const bool modulo128 = digit.modulo128 != 0;
     switch (digit.kind) {
         case kFrameSdlc: return {ExportKind::kSdlc, modulo128, modulo128 ? "HDLC SDLC mod 128" : "HDLC SDLC mod 8"};
@@ -227,8 +229,7 @@ int Run() {
 }  // namespace
 
 int PcapMain(int argc, char** argv) {
-    ResetOptions();
-    options.frameFormat = 2;  // LAPB modulo 8 without -f
+    decodeSettings = DecodeSettings{};
     command = Command{};
     if (!ParseCommandLine(argc, argv)) {
         PrintUsage();

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "capture/record_stream.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/run_program.h"
@@ -24,7 +23,6 @@ using testing_support::TempDir;
 class CaptureFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
         ReleaseDataFile();
         captureSettings = CaptureSettings{};
     }
@@ -260,12 +258,10 @@ TEST_F(CaptureFile, OpenDataFileGivesOneMessagePerStatus) {
 }
 
 TEST_F(CaptureFile, OpenDataFileOpensOnlyOnce) {
-    std::snprintf(options.dataFileName, sizeof options.dataFileName, "%s",
-                  Write(CaptureBuilder().Mode(kModeSync)).c_str());
-    ASSERT_EQ(OpenDataFile(options.dataFileName), 1);
+    const std::string name = Write(CaptureBuilder().Mode(kModeSync));
+    ASSERT_EQ(OpenDataFile(name.c_str()), 1);
     CMonData* first = monData;
-    std::snprintf(options.dataFileName, sizeof options.dataFileName, "%s", dir_.File("missing.dt").c_str());
-    EXPECT_EQ(OpenDataFile(options.dataFileName), 1);
+    EXPECT_EQ(OpenDataFile(dir_.File("missing.dt").c_str()), 1);
     EXPECT_EQ(monData, first);
     ReleaseDataFile();
     EXPECT_EQ(monData, nullptr);

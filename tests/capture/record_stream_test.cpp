@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "capture/record_stream.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/record_area.h"
@@ -20,7 +19,6 @@ using capture::Unit;
 class RecordStream : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
         captureSettings = CaptureSettings{};
         workingCursor = CaptureCursor{};
     }

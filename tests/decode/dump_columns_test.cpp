@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "decode/converters.h"
+#include "decode/decode_settings.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/record_area.h"
 
@@ -22,7 +22,7 @@ constexpr std::uint32_t kEmpty = kEmptyColumn;
 class DumpColumnsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
+        decodeSettings = DecodeSettings{};
         std::memset(captureSettings.block, 0, sizeof captureSettings.block);
         Load(CaptureBuilder{});
     }
@@ -75,7 +75,7 @@ TEST_F(DumpColumnsTest, DataRecordsAndMarkersTakeColumns) {
 
 TEST_F(DumpColumnsTest, SkipIdleTimestampLeavesMarkersOut) {
     Load(CaptureBuilder{}.Sd('A').Idle(12).Timestamp(1, 2, 3).Rd('B'));
-    options.skipIdleTimestamp = true;
+    decodeSettings.skipIdleTimestamp = true;
     EXPECT_TRUE(FillDumpColumns(kBlock));
     EXPECT_EQ(UnitWords(), Padded({records_[0], records_[3]}));
 }
@@ -93,7 +93,7 @@ TEST_F(DumpColumnsTest, DataLineMaskDropsRecordsWithoutUnits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.line));
-        options.dataLine = c.line;
+        decodeSettings.dataLine = c.line;
         ResetWorkingCursor();
         EXPECT_TRUE(FillDumpColumns(kBlock));
         EXPECT_EQ(UnitWords(), Padded(c.words));
@@ -131,7 +131,7 @@ TEST_F(DumpColumnsTest, FullBlockEndingOnTheLastRecordReportsEnd) {
 TEST_F(DumpColumnsTest, LineStateColumnsCarryTheStateForward) {
     // Initial state found forward: the "before" state of the first change.
     Load(CaptureBuilder{}.Sd('A').LineState(0x05, 0x07).Idle(1).LineState(0x07, 0x00).Sd('B'));
-    options.skipIdleTimestamp = true;
+    decodeSettings.skipIdleTimestamp = true;
     EXPECT_TRUE(FillLineStateColumns(kBlock));
     const std::uint32_t steady5 = 0x05000581;
     const std::uint32_t after3 = records_[3] & 0xFFFF00FF;

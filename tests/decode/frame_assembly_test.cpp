@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/record_area.h"
 
@@ -25,7 +25,7 @@ constexpr std::uint8_t kEnd = capture::kCodeFrameEnd;
 class FrameAssemblyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
+        decodeSettings = DecodeSettings{};
         std::memset(captureSettings.block, 0, sizeof captureSettings.block);
         Load(CaptureBuilder{});
     }
@@ -143,11 +143,11 @@ TEST_F(FrameAssemblyTest, EmptyRecordAreaHasNoFrame) {
 
 TEST_F(FrameAssemblyTest, DataLineSelectionSkipsTheOtherDirection) {
     Load(CaptureBuilder{}.SdFrame({1}).RdFrame({2, 3}));
-    options.dataLine = kRdOnly;
+    decodeSettings.dataLine = kRdOnly;
     const AssembledFrame& f = AssembleFrame();
     EXPECT_EQ(f.direction, kFrameRd);
     EXPECT_EQ(IndexOf(f.start), 3);
-    options.dataLine = kSdOnly;
+    decodeSettings.dataLine = kSdOnly;
     EXPECT_EQ(AssembleFrame().direction, kFrameSd);
 }
 
@@ -250,7 +250,7 @@ TEST_F(FrameAssemblyTest, PppBothDirectionsFollowTheirTimestamps) {
 
 TEST_F(FrameAssemblyTest, PppSkipsEmptyUnitsAndExcludedDirection) {
     Load(CaptureBuilder{}.Timestamp(1, 2, 3).Timestamp(1, 2, 4, true).Data(kNoUnit, Unit(0x10)).Sd(0x20).Sd(0x7E));
-    options.dataLine = kSdOnly;
+    decodeSettings.dataLine = kSdOnly;
     const AssembledFrame& f = AssemblePppFrame();
     EXPECT_EQ(f.direction, kFrameSd);
     EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x20}));
@@ -314,7 +314,7 @@ TEST_F(FrameAssemblyTest, AssemblyWouldRepeatOnlyWhereItDoes) {
             for (bool stamps : {false, true}) {
                 FrameTimestamps(stamps);
                 for (DataLine line : {kSdOnly, kRdOnly, kBothLines}) {
-                    options.dataLine = line;
+                    decodeSettings.dataLine = line;
                     auto assemble = [&](int index, bool flag) -> const AssembledFrame& {
                         workingCursor = CaptureCursor{bytes_.data() + 4 * index, 0, flag};
                         return ppp ? AssemblePppFrame() : AssembleFrame();
@@ -360,7 +360,7 @@ TEST_F(FrameAssemblyTest, FramesOfTheOtherLineAreSteppedOverAtOnce) {
     for (int i = 0; i < 50; ++i) b.RdFrame({0x03, 0x11});
     b.SdFrame({0x01, 0x73});  // records 404-407
     Load(b);
-    options.dataLine = kSdOnly;
+    decodeSettings.dataLine = kSdOnly;
     EXPECT_EQ(AllFrames(false), (Frames{{kFrameSd, 200}, {kFrameSd, 404}}));
     StartFrameWalk(FrameAssembly::kHdlc);
     NextWalkedFrame();
@@ -381,7 +381,7 @@ TEST_F(FrameAssemblyTest, FrameTimestampsThatOpenNoFrameAreSteppedOverAtOnce) {
     b.SdFrame({0x01, 0x3F});                                                                    // records 56-59
     Load(b);
     FrameTimestamps(true);
-    options.dataLine = kBothLines;
+    decodeSettings.dataLine = kBothLines;
     EXPECT_EQ(AllFrames(false), (Frames{{kFrameRd, 51}, {kFrameSd, 56}}));
     StartFrameWalk(FrameAssembly::kHdlc);
     NextWalkedFrame();
@@ -401,7 +401,7 @@ TEST_F(FrameAssemblyTest, WalkNeverRepeatsTheFrameJustDelivered) {
             for (bool stamps : {false, true}) {
                 FrameTimestamps(stamps);
                 for (DataLine line : {kSdOnly, kRdOnly, kBothLines}) {
-                    options.dataLine = line;
+                    decodeSettings.dataLine = line;
                     SCOPED_TRACE(testing::Message()
                                  << "seed " << seed << " ppp " << ppp << " stamps " << stamps << " line " << int{line});
                     const Frames frames = AllFrames(ppp);

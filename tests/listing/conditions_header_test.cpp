@@ -5,7 +5,6 @@
 #include <string>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "listing/conditions_header.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
@@ -77,7 +76,7 @@ TEST(FormatSpeed, NegativeSpeedsStayInsideTheBuffer) {
 class ConditionsHeader : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
+        listingSettings = ListingSettings{};
         listing = ListingState{};
         captureSettings = CaptureSettings{};
     }
@@ -85,7 +84,7 @@ protected:
     // Puts the builder's settings block into the settings record.
     void Settings(const CaptureBuilder& b) {
         record_area::LoadSettings(b);
-        options.printCode = captureSettings.code();
+        listingSettings.printCode = captureSettings.code();
     }
     // What WriteConditionsHeader writes into a listing file, and its result.
     static std::string Render(int withPrintCode, int* result = nullptr) {
@@ -285,13 +284,13 @@ TEST_F(ConditionsHeader, ValuesOutsideTheNameTablesPrintBlanks) {
 
 TEST_F(ConditionsHeader, PrintCodeComesFromTheOptions) {
     Settings(CaptureBuilder().Mode(4).Code(0));
-    options.printCode = 6;
+    listingSettings.printCode = 6;
     ExpectHeader(1, kStars + kStars + "PRINT DATA CODE : EBCD\n\n");
 }
 
 TEST_F(ConditionsHeader, NoGuideWritesNothing) {
     Settings(CaptureBuilder().Mode(kModeHdlc).SdAddress(1));
-    options.noGuide = true;
+    listingSettings.noGuide = true;
     for (int withPrintCode : {0, 1}) {
         SCOPED_TRACE(withPrintCode);
         int result = -5;
@@ -312,7 +311,7 @@ TEST_F(ConditionsHeader, AFailedLastWriteIsMinusOne) {
 TEST_F(ConditionsHeader, TheBoxLinesAreCountedOnThePage) {
     // With pages of 66 lines the box and what follows it are the first lines of the page.
     Settings(CaptureBuilder().Mode(kModeHdlc));
-    options.linesPerPage = 66;
+    listingSettings.linesPerPage = 66;
     testing_support::ListingCapture out(true);
     StartConversion();
     WriteConditionsHeader(1);

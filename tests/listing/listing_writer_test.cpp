@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "capture/options.h"
 #include "listing/listing_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
@@ -18,14 +17,14 @@ using testing_support::TempDir;
 class ListingWriter : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
+        listingSettings = ListingSettings{};
         listing = ListingState{};
     }
     void TearDown() override { CloseListingDestination(); }
 
     // Starts a listing with `linesPerPage` and CR LF line ends (or LF), caught in memory.
     void Start(int linesPerPage, bool crlf = true) {
-        options.linesPerPage = linesPerPage;
+        listingSettings.linesPerPage = linesPerPage;
         out_.emplace(crlf);
         StartQuietly();
     }
@@ -132,7 +131,7 @@ TEST_F(ListingWriter, PutCharReturnsTheCharacterWritten) {
 }
 
 TEST_F(ListingWriter, PutFormatWritesWholeTextAndReturnsItsLength) {
-    options.columns = 40;
+    listingSettings.columns = 40;
     Start(0);
     EXPECT_EQ(PutFormat("%02X %02X|%-6s|%6s|\n", 0x0A, 0xFF, "ON", "9600"), 21);
     const std::string longest(254, 'x');
@@ -166,7 +165,7 @@ TEST_F(ListingWriter, PutLineWritesWholeLinesOfEachWidthPagedAsPutCharWould) {
 }
 
 TEST_F(ListingWriter, StandardOutputGetsPlainLineEndsInOrderWithConsoleMessages) {
-    options.linesPerPage = 0;
+    listingSettings.linesPerPage = 0;
     ::testing::internal::CaptureStdout();
     ASSERT_EQ(listing.destination, nullptr);
     EXPECT_EQ(StartConversion(), 1);
@@ -179,7 +178,7 @@ TEST_F(ListingWriter, StandardOutputGetsPlainLineEndsInOrderWithConsoleMessages)
 
 TEST_F(ListingWriter, WriteFailuresAreReportedAsMinusOne) {
     testing_support::FailingListing full(true);
-    options.linesPerPage = 66;
+    listingSettings.linesPerPage = 66;
     StartQuietly();
     EXPECT_EQ(PutRaw('x'), -1);
     EXPECT_EQ(PutRaw('\n'), -1);

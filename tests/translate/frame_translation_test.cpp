@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
@@ -17,6 +17,7 @@
 #include "tests/translate/translation_test_support.h"
 #include "translate/frame_translation.h"
 #include "translate/line_fields.h"
+#include "translate/packet_translation.h"
 
 namespace {
 
@@ -43,12 +44,16 @@ struct LineCase {
 
 class FrameLineTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetOptions(); }
+    void SetUp() override {
+        listingSettings = ListingSettings{};
+        decodeSettings = DecodeSettings{};
+        translateSettings = TranslateSettings{};
+    }
     // The line that TranslateFrame writes for the case's frame.
     std::string Translate(const LineCase& c) {
-        options.frameKind = c.frameKind;
-        options.modulo128 = c.modulo128;
-        options.columns = c.columns;
+        decodeSettings.frameKind = c.frameKind;
+        decodeSettings.modulo128 = c.modulo128;
+        listingSettings.columns = c.columns;
         const AssembledFrame& frame = translation_test::LoadFrame(c.direction, c.status, c.timestamp, c.bytes);
         EXPECT_EQ(TranslateFrame(frame), 0);
         return out_.Take();
@@ -202,7 +207,7 @@ TEST_F(FrameLineTest, DataLimitsFor40And80And136Columns) {
 }
 
 TEST_F(FrameLineTest, DecodeLinkLevelLeavesTheReaderAfterTheHeader) {
-    options.frameKind = kFrameLapd;
+    decodeSettings.frameKind = kFrameLapd;
     const AssembledFrame& frame = translation_test::LoadFrame(kFrameSd, 0, 0, {0x00, 0x81, 0x03, 0x08, 0x02});
     ResetFrameFields();
     DecodeLinkLevel(frame);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "capture/capture_file.h"
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
@@ -16,6 +16,7 @@
 #include "tests/support/record_area.h"
 #include "tests/translate/translation_test_support.h"
 #include "translate/line_fields.h"
+#include "translate/packet_translation.h"
 
 namespace {
 
@@ -36,7 +37,9 @@ using testing_support::ListingCapture;
 class LineFieldsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
+        listingSettings = ListingSettings{};
+        decodeSettings = DecodeSettings{};
+        translateSettings = TranslateSettings{};
         ResetFrameFields();
         StartLine();
     }
@@ -227,16 +230,16 @@ TEST_F(LineFieldsTest, DataLimitsPerLayoutAndColumns) {
         SCOPED_TRACE(static_cast<int>(c.layout));
         EXPECT_EQ(DataColumn(c.layout), c.column);
         for (int i = 0; i < 3; ++i) {
-            options.columns = widths[i];
+            listingSettings.columns = widths[i];
             EXPECT_EQ(DataLimit(c.layout), c.limits[i]);
             // Every line ends within the listing's width.
             EXPECT_LE(c.column + 2 * c.limits[i], widths[i]);
         }
     }
     // The boundaries of the three ranges.
-    options.columns = 79;
+    listingSettings.columns = 79;
     EXPECT_EQ(DataLimit(DataLayout::kHdlcFrame), 4);
-    options.columns = 135;
+    listingSettings.columns = 135;
     EXPECT_EQ(DataLimit(DataLayout::kHdlcFrame), 24);
 }
 
@@ -298,7 +301,7 @@ protected:
     void Load(const capture::CaptureBuilder& builder, bool frameTimestamp) {
         captureSettings.block[settings_field::kFrameTimestamp] = frameTimestamp ? 1 : 0;
         record_area::Load(builder, bytes_);
-        options.noGuide = true;
+        listingSettings.noGuide = true;
     }
     std::vector<std::uint8_t> bytes_;
 };
@@ -329,7 +332,7 @@ TEST_F(TranslationRunTest, StopsAfterFiveTimesTheLineBudget) {
     capture::CaptureBuilder b;
     for (std::uint8_t i = 0; i < 8; ++i) b.SdFrame({i});
     Load(b, false);
-    options.lineBudget = 1;
+    listingSettings.lineBudget = 1;
     ListingCapture out;
     EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kHdlc), 1);
     EXPECT_EQ(out.Take(), "SD:00\nSD:01\nSD:02\nSD:03\nSD:04\n");
@@ -382,7 +385,7 @@ TEST_F(TranslationRunTest, PppFramesListedOnceWhateverTheDataLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dataLine);
-        options.dataLine = c.dataLine;
+        decodeSettings.dataLine = c.dataLine;
         ListingCapture out;
         EXPECT_EQ(RunTranslation("", "", FirstByteLine, FrameAssembly::kPpp), 1);
         EXPECT_EQ(out.Take(), c.expected);

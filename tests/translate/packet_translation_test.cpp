@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
@@ -38,15 +38,17 @@ struct PacketCase {
 class PacketLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetOptions();
-        options.frameKind = kFrameLapb;
-        options.modulo128 = 0;
-        options.packetKind = kPacketX25;
+        listingSettings = ListingSettings{};
+        decodeSettings = DecodeSettings{};
+        translateSettings = TranslateSettings{};
+        decodeSettings.frameKind = kFrameLapb;
+        decodeSettings.modulo128 = 0;
+        translateSettings.packetKind = kPacketX25;
     }
     void UseLapd() {
-        options.frameKind = kFrameLapd;
-        options.modulo128 = 1;
-        options.packetKind = kPacketLapd;
+        decodeSettings.frameKind = kFrameLapd;
+        decodeSettings.modulo128 = 1;
+        translateSettings.packetKind = kPacketLapd;
     }
     // The line that TranslatePacket writes for a frame of `bytes` (status 1, time 0A1B2C).
     std::string Translate(std::uint8_t direction, const std::vector<int>& bytes, std::uint8_t status = 1) {
@@ -96,7 +98,7 @@ TEST_F(PacketLineTest, DataPacketsModulo128) {
 }
 
 TEST_F(PacketLineTest, PacketHeaderFollowsAModulo128LinkHeader) {
-    options.modulo128 = 1;
+    decodeSettings.modulo128 = 1;
     Check({{"I frame with two control octets",
             kFrameSd,
             {0x01, 0x02, 0x04, 0x10, 0x01, 0x22, 0x41, 0x42},
@@ -167,7 +169,7 @@ TEST_F(PacketLineTest, LinkLinesPutTheFrameCheckMarkUnderFc) {
 }
 
 TEST_F(PacketLineTest, UiFramesCarryPacketsToo) {
-    options.frameKind = kFrameSdlc;
+    decodeSettings.frameKind = kFrameSdlc;
     Check({
         {"SDLC UI on SD", kFrameSd, {0xC1, 0x03, 0x10, 0x01, 0x22, 0x41}, "SD:0A1B2C  0   1  DT     1   1 0 0 0  G 41"},
         {"SDLC UI with P on RD", kFrameRd, {0xC1, 0x13, 0x10, 0x01, 0x21}, "RD:0A1B2C  0   1  RR         1        G "},
@@ -233,10 +235,10 @@ TEST_F(PacketLineTest, DataLimitsFollowTheColumns) {
     };
     for (Case k : {Case{40, 0, 3}, Case{80, 19, 23}, Case{136, 47, 51}}) {
         SCOPED_TRACE(k.columns);
-        options.columns = k.columns;
-        options.frameKind = kFrameLapb;
-        options.modulo128 = 0;
-        options.packetKind = kPacketX25;
+        listingSettings.columns = k.columns;
+        decodeSettings.frameKind = kFrameLapb;
+        decodeSettings.modulo128 = 0;
+        translateSettings.packetKind = kPacketX25;
         const std::string x25Line = Translate(kFrameSd, x25);
         EXPECT_EQ(x25Line, x25Head + HexRun(0, k.x25Bytes));
         EXPECT_LE(x25Line.size(), static_cast<std::size_t>(k.columns));

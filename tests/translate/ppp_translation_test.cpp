@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/translate/translation_test_support.h"
 #include "translate/line_fields.h"
+#include "translate/packet_translation.h"
 #include "translate/ppp_translation.h"
 
 namespace {
@@ -39,7 +40,11 @@ const AssembledFrame& Load(const Frame& f) { return translation_test::LoadUnits(
 // Collects what the listing writer receives.
 class PppLineTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetOptions(); }
+    void SetUp() override {
+        listingSettings = ListingSettings{};
+        decodeSettings = DecodeSettings{};
+        translateSettings = TranslateSettings{};
+    }
     // The translation line of a frame, as written.
     std::string Translate(const Frame& f) {
         ResetFrameFields();
@@ -212,7 +217,7 @@ TEST_F(PppLineTest, DataLimitsPerColumns) {
     } cases[] = {{40, 3, 14}, {80, 23, 34}, {136, 51, 62}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.columns);
-        options.columns = c.columns;
+        listingSettings.columns = c.columns;
         const std::string line = Translate(f);
         EXPECT_EQ(line, "SD:0A1B2C LCP      CONF-REQ   1 " + HexRun(0x10, c.lineBytes));
         const std::string dump = Dump(dumpFrame);
@@ -221,12 +226,12 @@ TEST_F(PppLineTest, DataLimitsPerColumns) {
         EXPECT_LE(static_cast<int>(dump.size()), c.columns - 2);
     }
     // At 136 columns the dump of a full frame ends at column 133.
-    options.columns = 136;
+    listingSettings.columns = 136;
     EXPECT_EQ(Dump(dumpFrame).size(), 134u);
 }
 
 TEST_F(PppLineTest, ShortFramesAreNotPadded) {
-    options.columns = 136;
+    listingSettings.columns = 136;
     EXPECT_EQ(Translate(Bytes({0xC0, 0x21, 0x01, 0x01, 0xAB})), "SD:0A1B2C LCP      CONF-REQ   1 AB");
     EXPECT_EQ(Dump(Bytes({0xAB})), "SD:0A1B2C AB");
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "apps/vx5cvt/dump_listings.h"
-#include "capture/options.h"
+#include "apps/vx5cvt/options.h"
 #include "decode/dump_columns.h"
 #include "listing/listing_writer.h"
 #include "tests/support/listings.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "apps/vx5cvt/options.h"
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
@@ -215,10 +215,10 @@ TEST(DumpListings, TranslateFormatDumpOfAnAsciiBscExchange) {
 // budget and returns how many blocks it wrote (one "SD:" row each).
 int BlocksWritten(const CaptureBuilder& b, int (*driver)(), int columns, std::int32_t budget) {
     ResetOptions();
-    options.dataLine = kSdOnly;
-    options.codeFilter = 2;
-    options.columns = columns;
-    options.lineBudget = budget;
+    decodeSettings.dataLine = kSdOnly;
+    listingSettings.codeFilter = 2;
+    listingSettings.columns = columns;
+    listingSettings.lineBudget = budget;
     if (driver == RunLineStateChart) options.lineStates[0] = 0;
     captureSettings = CaptureSettings{};
     record_area::LoadSettings(b);

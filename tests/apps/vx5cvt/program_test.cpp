@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "apps/vx5cvt/options.h"
 #include "apps/vx5cvt/program.h"
 #include "capture/capture_file.h"
-#include "capture/options.h"
 #include "tests/support/capture_writer.h"
 #include "tests/support/listings.h"
 #include "tests/support/run_program.h"
@@ -124,11 +124,11 @@ TEST(CommandLine, RejectedFormsPrintUsage) {
 
 TEST(CommandLine, AcceptedFormsSetOptions) {
     ASSERT_TRUE(Parse({"-d1"}));
-    EXPECT_EQ(options.dataLine, 1);
+    EXPECT_EQ(decodeSettings.dataLine, 1);
     EXPECT_STREQ(options.dataFileName, "");  // the default name is set by the program entry
 
     ASSERT_TRUE(Parse({"-d", "x.dt", "-d 2"}));  // empty value reads 0, leading blank accepted, last wins
-    EXPECT_EQ(options.dataLine, 2);
+    EXPECT_EQ(decodeSettings.dataLine, 2);
     EXPECT_STREQ(options.dataFileName, "x.dt");
 
     ASSERT_TRUE(Parse({"-l"}));
@@ -149,17 +149,17 @@ TEST(CommandLine, AcceptedFormsSetOptions) {
     EXPECT_EQ(options.packetFormat, 0);
 
     ASSERT_TRUE(Parse({"-c2", "-C136", "-L66", "-ixyz", "-nabc", "in", "out"}));
-    EXPECT_EQ(options.codeFilter, 2);
-    EXPECT_EQ(options.columns, 136);
-    EXPECT_EQ(options.linesPerPage, 66);
-    EXPECT_TRUE(options.skipIdleTimestamp);
-    EXPECT_TRUE(options.noGuide);
+    EXPECT_EQ(listingSettings.codeFilter, 2);
+    EXPECT_EQ(listingSettings.columns, 136);
+    EXPECT_EQ(listingSettings.linesPerPage, 66);
+    EXPECT_TRUE(decodeSettings.skipIdleTimestamp);
+    EXPECT_TRUE(listingSettings.noGuide);
     EXPECT_STREQ(options.dataFileName, "in");
     EXPECT_STREQ(options.saveFileName, "out");
 
     ASSERT_TRUE(Parse({"-L", "-C+40"}));
-    EXPECT_EQ(options.linesPerPage, 0);
-    EXPECT_EQ(options.columns, 40);
+    EXPECT_EQ(listingSettings.linesPerPage, 0);
+    EXPECT_EQ(listingSettings.columns, 40);
 }
 
 TEST(CommandLine, OverlongFileNameIsRejected) {
@@ -388,14 +388,14 @@ TEST(Dialogue, AnswersSetTheOptions) {
         ASSERT_TRUE(DialogueWith(c.input, c.file));
         EXPECT_EQ(options.frameFormat, c.frameFormat);
         EXPECT_EQ(options.packetFormat, c.packetFormat);
-        EXPECT_EQ(options.dataLine, c.dataLine);
+        EXPECT_EQ(decodeSettings.dataLine, c.dataLine);
     }
 
     ASSERT_TRUE(DialogueWith("1\n1\n3\n2\n2\n", async));
     EXPECT_EQ(options.frameFormat, -1);
-    EXPECT_EQ(options.codeFilter, 2);
-    EXPECT_TRUE(options.skipIdleTimestamp);
-    EXPECT_TRUE(options.noGuide);
+    EXPECT_EQ(listingSettings.codeFilter, 2);
+    EXPECT_TRUE(decodeSettings.skipIdleTimestamp);
+    EXPECT_TRUE(listingSettings.noGuide);
 }
 
 // ---- Driver choice, long answers, a listing cut short ----------------------------

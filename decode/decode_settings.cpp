@@ -1,11 +1,9 @@
-#include "capture/options.h"
+#include "decode/decode_settings.h"
 
 #include <cerrno>
 #include <cstdlib>
 
-ConverterOptions options;
-
-void ResetOptions() { options = ConverterOptions{}; }
+DecodeSettings decodeSettings;
 
 bool ParseOptionNumber(const char* text, long& value) {
     if (*text == '\0') {
@@ -18,20 +16,20 @@ bool ParseOptionNumber(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0';
 }
 
-bool ParseDataLine(const char* value) {
+bool ParseDataLine(const char* value, std::int8_t* dataLine) {
     long n = 0;
     if (!ParseOptionNumber(value, n) || n < 0 || n > 2) return false;
-    options.dataLine = static_cast<std::int8_t>(n);
+    *dataLine = static_cast<std::int8_t>(n);
     return true;
 }
 
-bool ParseFrameFormat(const char* value) {
-    options.frameFormat = 2;
+bool ParseFrameFormat(const char* value, std::int8_t* frameFormat, std::int8_t* packetFormat) {
+    *frameFormat = 2;
     if (value[0] == '\0') return true;
     if (value[0] < '0' || value[0] > '4') return false;
-    options.frameFormat = static_cast<std::int8_t>(value[0] - '0');
+    *frameFormat = static_cast<std::int8_t>(value[0] - '0');
     if (value[1] == '\0') return true;
     if ((value[1] != '0' && value[1] != '1') || value[2] != '\0') return false;
-    options.packetFormat = static_cast<std::int8_t>(value[1] - '0');
+    *packetFormat = static_cast<std::int8_t>(value[1] - '0');
     return true;
 }
