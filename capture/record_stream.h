@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "capture/record_window.h"
 
@@ -28,6 +29,9 @@ inline constexpr bool IsDataRecord(CaptureRecord w) { return (w & kDataMarkMask)
 // Bits 0-5 of a control record hold its type (1, 2 or 3 in stored records).
 inline constexpr std::uint32_t ControlType(CaptureRecord w) { return w & 0x3F; }
 inline constexpr bool IsLineStateRecord(CaptureRecord w) { return !IsDataRecord(w) && ControlType(w) == 1; }
+
+// The interface lines of a line-state byte, bit n named by entry n.
+inline constexpr std::string_view kLineStateNames[8] = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
 inline constexpr bool IsIdleRecord(CaptureRecord w) { return !IsDataRecord(w) && ControlType(w) == 2; }
 inline constexpr bool IsTimestampRecord(CaptureRecord w) { return !IsDataRecord(w) && ControlType(w) == 3; }
 // A frame timestamp: a type-3 control record with bit 7 set (bits 2, 3, 6 ignored).

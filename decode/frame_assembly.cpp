@@ -28,9 +28,6 @@ const DataUnit* FrameUnits() { return unitStore != nullptr ? unitStore : assembl
 
 namespace {
 
-// PPP frames are delimited by the flag character.
-constexpr std::uint8_t kPppFlag = 0x7E;
-
 enum Side : int { kSd = 0, kRd = 1 };
 
 // What tells the two directions apart in a record.
@@ -87,7 +84,7 @@ void StartFrame(Side side, RecordPos at) {
     frame->timestamp = state.timestamp[side];
     state.frameTimestampAt = state.timestampAt[side];
     frame->direction = kSides[side].direction;
-    frame->status = 0;
+    frame->status = FrameStatus::none;
     frame->seen = 0;
     frame->units[0] = 0;
     if (unitStore != nullptr) unitStore[0] = 0;
@@ -117,21 +114,21 @@ bool HdlcStep(Side side, CaptureRecord w, RecordPos at, bool pending) {
         case kUnitFrameEnd: frame = nullptr; break;
         case kUnitAbort:
             if (frame != nullptr) {
-                frame->status = 4;
+                frame->status = FrameStatus::aborted;
                 frame = nullptr;
             }
             break;
         case kUnitShortFrame:
             if (frame != nullptr) {
-                frame->status = 3;
+                frame->status = FrameStatus::shortFrame;
                 frame = nullptr;
             }
             break;
         case kUnitStatus1:
-            if (frame != nullptr) frame->status = 1;
+            if (frame != nullptr) frame->status = FrameStatus::good;
             break;
         case kUnitStatus2:
-            if (frame != nullptr) frame->status = 2;
+            if (frame != nullptr) frame->status = FrameStatus::checkError;
             break;
         case kUnitNone: break;
         default:  // codes 0, 1, 4-8, 13, 14: frame content

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "capture/record_stream.h"
 
@@ -13,12 +14,34 @@ inline constexpr int kFrameUnitsMax = 64;
 
 enum FrameDirection : std::uint8_t { kNoFrame = 0, kFrameSd = 1, kFrameRd = 2 };
 
+// PPP in HDLC-like framing (RFC 1662): the flag that delimits frames, and the
+// control escape that stands before a byte sent as byte ^ 0x20.
+inline constexpr std::uint8_t kPppFlag = 0x7E;
+inline constexpr std::uint8_t kPppEscape = 0x7D;
+inline constexpr std::uint8_t kPppEscapeXor = 0x20;
+
+// How the analyzer marked a frame's end, as the FC column shows it: unit code
+// 2 a good check, code 3 a check error, code 12 a short frame, code 9 an abort.
+enum class FrameStatus : std::uint8_t { none = 0, good = 1, checkError = 2, shortFrame = 3, aborted = 4 };
+
+// The FC mark of a status: "G", "E", "SF", "A"; empty for none (or any other value).
+constexpr std::string_view FrameStatusMark(FrameStatus status) {
+    switch (status) {
+        case FrameStatus::none: return "";
+        case FrameStatus::good: return "G";
+        case FrameStatus::checkError: return "E";
+        case FrameStatus::shortFrame: return "SF";
+        case FrameStatus::aborted: return "A";
+    }
+    return "";
+}
+
 struct AssembledFrame {
     std::int32_t count = 0;       // units stored, 0-64 in the frame's own store
     RecordPos start = nullptr;    // the data record on which the frame started
     CaptureRecord timestamp = 0;  // the frame's timestamp record, 0 when none
     std::uint8_t direction = kNoFrame;
-    std::uint8_t status = 0;                  // 0 none, 1 code 2, 2 code 3, 3 ended by 12, 4 aborted (9)
+    FrameStatus status = FrameStatus::none;
     DataUnit units[kFrameUnitsMax + 1] = {};  // the own store; always followed by a 0 entry
     std::int32_t seen = 0;                    // content units seen on the line, stored or not
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "capture/capture_file.h"
+#include "decode/code_tables.h"
 #include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
 #include "decode/frame_walk.h"
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr std::size_t kPacketBytesMax = 65535;
-constexpr std::uint8_t kPppFlag = 0x7E;
-constexpr std::uint8_t kPppEscape = 0x7D;
 
 DataUnit frameStore[kPacketBytesMax + 1];  // the assembly's units of one frame
 std::uint8_t packetBuffer[kFrameHeaderMax + kPacketBytesMax];
@@ -33,8 +32,7 @@ void AddText(std::string_view text) {
 }
 
 void AddHex(std::uint8_t b) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const char digits[2] = {kHex[b >> 4], kHex[b & 0x0F]};
+    const char digits[2] = {HexDigit(b >> 4), HexDigit(b)};
     AddText(std::string_view(digits, 2));
 }
 
@@ -84,7 +82,7 @@ std::size_t FrameBytes(const AssembledFrame& frame, bool ppp, std::uint8_t* out)
         if (ppp) {
             if (n == 0 && !escaped && byte == kPppFlag) continue;
             if (escaped) {
-                byte ^= 0x20;
+                byte ^= kPppEscapeXor;
                 escaped = false;
             } else if (byte == kPppEscape) {
                 escaped = true;
@@ -111,10 +109,12 @@ bool ExportFrame(const AssembledFrame& frame) {
     std::uint32_t flags = DirectionFlags(settings.kind, side);
 
     StartComment(sd ? "SD " : "RD ", frame.timestamp);
-    static constexpr std::string_view kMarks[] = {"", " FC=G", " FC=E", " FC=SF", " FC=A"};
-    if (!ppp && frame.status <= 4) AddText(kMarks[frame.status]);
-    if (frame.status == 2 && !ppp) flags |= epb_flag::kCrcError;
-    if (frame.status == 3 && !ppp) flags |= epb_flag::kPacketTooShort;
+    if (!ppp && frame.status != FrameStatus::none) {
+        AddText(" FC=");
+        AddText(FrameStatusMark(frame.status));
+    }
+    if (frame.status == FrameStatus::checkError && !ppp) flags |= epb_flag::kCrcError;
+    if (frame.status == FrameStatus::shortFrame && !ppp) flags |= epb_flag::kPacketTooShort;
     if (settings.modulo128) {
         AddText(" mod 128 for plugin ");
         AddText(Modulo128Protocol(settings.kind));
@@ -202,7 +202,6 @@ bool EndRuns() {
 }
 
 bool EmitLineState(CaptureRecord w) {
-    static constexpr std::string_view kLineNames[8] = {" RS", " CS", " DR", " CD", " ER", " SQ", " CI", " EX"};
     const std::uint8_t after = StateAfter(w);
     lineState = after;
     const std::uint64_t time = PacketTime(lastAnyTimestamp);
@@ -210,7 +209,10 @@ bool EmitLineState(CaptureRecord w) {
     StartComment("", lastAnyTimestamp);
     AddText(" line state");
     for (int line = 0; line < 8; ++line) {
-        if (after & (1u << line)) AddText(kLineNames[line]);
+        if (after & (1u << line)) {
+            AddText(" ");
+            AddText(kLineStateNames[line]);
+        }
     }
     if (after == 0) AddText(" -");
     ++counts->lineStates;

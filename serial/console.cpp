@@ -25,7 +25,6 @@ constexpr std::string_view kSharedUsageLines[] = {
 };
 
 std::FILE** cleanUpFile = nullptr;         // the program's one open file
-const char* reasonPrefix = "";             // the program's name
 std::atomic<bool> consoleLineOpen{false};  // read by the ending signals
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -94,7 +93,7 @@ bool CopyName(char* buffer, std::size_t size, const char* text) {
 void StartSerialTool(const char* programName, std::string_view title, std::FILE** openFile) {
     const std::string_view banner[] = {title, kVersionLine, ""};
     PrintLines(banner);
-    reasonPrefix = programName;
+    SetProgramName(programName);
     cleanUpFile = openFile;
     std::atexit(CleanUpAtExit);
     EndOnSignals(EndAtSignal);
@@ -114,16 +113,6 @@ void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLin
 
 void MarkConsoleLineOpen(bool open) { consoleLineOpen = open; }
 
-void PrintReason(const char* format, ...) {
-    std::fflush(stdout);
-    char text[2048];  // a path or a loader reply of 1023 characters, and the words around it
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    std::fprintf(stderr, "%s: %s\n", reasonPrefix, text);
-}
-
 void PrintComFailure() {
     char path[kComPortNameSize + 16];
     char why[160];
@@ -135,11 +124,16 @@ void PrintComFailure() {
     }
 }
 
-void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
+void PrintPortFailure(const char* message) {
+    PrintLine(message);
+    MarkConsoleLineOpen(false);
+    PrintComFailure();
+}
 
-void PrintPrompt(std::string_view text) {
-    std::printf("%.*s", static_cast<int>(text.size()), text.data());
-    std::fflush(stdout);
+int OpenComPortOrExplain() {
+    if (ComOpen()) return 1;
+    PrintPortFailure("COM port open error.");
+    return 0;
 }
 
 int ReadNumber() {

@@ -13,6 +13,8 @@
 #include <span>
 #include <string_view>
 
+#include "messages/messages.h"
+
 inline constexpr int kConsoleLineSize = 256;  // 255 characters and the terminator
 
 // The console line shared by ReadNumber and the programs' typed answers.
@@ -33,17 +35,14 @@ void PrintUsage(std::string_view usage, std::span<const std::string_view> ownLin
 // or a progress bar) stands on the console.
 void MarkConsoleLineOpen(bool open);
 
-// Prints "<program>: " and the formatted text as one line on standard error,
-// after what standard output holds.
-void PrintReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Prints the reason for the serial port's last failure: the port name (and
 // its device path where that differs), then what went wrong.
 void PrintComFailure();
-
-// Prints text and a line end.
-void PrintLine(std::string_view text);
-// Prints text without a line end and shows it at once.
-void PrintPrompt(std::string_view text);
+// Prints message as a console line (ending a console line left open) and the
+// reason for the port's last failure.
+void PrintPortFailure(const char* message);
+// Opens the port; on failure prints "COM port open error." and the reason. 1 or 0.
+int OpenComPortOrExplain();
 
 // Reads one console line and returns its decimal number, or -1 for a negative
 // number or at end of input (then std::feof(stdin) is set).

@@ -34,11 +34,6 @@ int NextByte() {
     return -1;
 }
 
-namespace {
-inline constexpr int kPppEscape = 0x7D;
-inline constexpr int kPppEscapeXor = 0x20;
-}  // namespace
-
 int NextPppByte() {
     const int b = NextByte();
     if (b != kPppEscape) return b;
@@ -166,13 +161,9 @@ void PutBit(int v) {
 }
 
 void PutCheck() {
-    switch (frameFields.endStatus) {
-        case 1: PutLiteral(" G"); break;
-        case 2: PutLiteral(" E"); break;
-        case 3: PutLiteral("SF"); break;
-        case 4: PutLiteral(" A"); break;
-        default: PutSpaces(2); break;
-    }
+    const std::string_view mark = FrameStatusMark(frameFields.endStatus);
+    PutSpaces(2 - static_cast<int>(mark.size()));
+    PutLiteral(mark);
 }
 
 // ---- DATA column --------------------------------------------------------------------

@@ -42,20 +42,19 @@ int NextPppByte();
 // ---- Decoded frame fields -----------------------------------------------------------
 
 inline constexpr std::uint8_t kNoTimeByte = 0xFF;  // time[0] when the frame has no time mark
-inline constexpr std::uint8_t kNoEndStatus = 0xFF;
 
 struct FrameFields {
     std::int8_t side = -1;  // 0 SD, 1 RD; -1 none
     std::uint8_t time[3] = {kNoTimeByte, kNoTimeByte, kNoTimeByte};
-    std::int32_t address = -1;              // address octet (LAPD: first octet >> 1); 0xFF for PPP
-    std::int32_t control = -1;              // control octet as read
-    std::string_view typeName{};            // frame type name; empty = none
-    std::int8_t tei = -1;                   // LAPD terminal endpoint identifier
-    std::uint8_t extended = 0;              // 1: sequence numbers as three-digit decimals
-    std::uint8_t endStatus = kNoEndStatus;  // the frame's status, for the FC column
-    std::int8_t sendSeq = -1;               // N(S)
-    std::int8_t recvSeq = -1;               // N(R)
-    std::int8_t pollFinal = -1;             // P/F bit
+    std::int32_t address = -1;                  // address octet (LAPD: first octet >> 1); 0xFF for PPP
+    std::int32_t control = -1;                  // control octet as read
+    std::string_view typeName{};                // frame type name; empty = none
+    std::int8_t tei = -1;                       // LAPD terminal endpoint identifier
+    std::uint8_t extended = 0;                  // 1: sequence numbers as three-digit decimals
+    FrameStatus endStatus = FrameStatus::none;  // the frame's status, for the FC column
+    std::int8_t sendSeq = -1;                   // N(S)
+    std::int8_t recvSeq = -1;                   // N(R)
+    std::int8_t pollFinal = -1;                 // P/F bit
     std::int32_t pppProtocol = -1;
     std::int32_t pppCode = -1;
     std::int32_t pppId = -1;
@@ -118,7 +117,7 @@ void PutName(std::string_view name, std::int32_t value, int width);
 void PutFrameSeq(int v);
 // A space when v is none (-1), else its digit.
 void PutBit(int v);
-// The FC mark from endStatus: " G", " E", "SF", " A" for 1-4; two spaces otherwise.
+// The FC mark from endStatus, right-aligned in two columns (two spaces for none).
 void PutCheck();
 
 // ---- DATA column --------------------------------------------------------------------

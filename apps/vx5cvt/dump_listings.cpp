@@ -26,10 +26,8 @@
 
 namespace {
 
-enum class DumpKind { kNormal, kLineState, kTranslate };
-
 // The listing being written: the cells of the translate-format dump differ.
-DumpKind dumpKind = DumpKind::kNormal;
+PrintFormat dumpKind = PrintFormat::kNormal;
 int blockColumns = 28;
 
 constexpr int kWidestListing = 136;     // listing columns
@@ -73,8 +71,9 @@ constexpr std::array<std::string_view, 16> kLabelCells = {
     "  ", "  ", " ]", " ]",  // quarter 3
 };
 
-constexpr std::array<std::string_view, kLineStateMax> kLineNames = {"RS", "CS", "DR", "CD", "ER", "SQ", "CI", "EX"};
-static_assert(std::ranges::all_of(kLineNames, [](std::string_view name) { return name.size() == kGuideWidth - 1; }),
+static_assert(std::size(kLineStateNames) == kLineStateMax);
+static_assert(std::ranges::all_of(kLineStateNames,
+                                  [](std::string_view name) { return name.size() == kGuideWidth - 1; }),
               "a line name and ':' fill the guide");
 
 constexpr std::uint32_t kMarkerIdle = 2;
@@ -102,7 +101,7 @@ int PutCell(void (*fill)(Word, char*), Word word) {
 
 // The code whose tables show code-0 and code-1 units: the converted cells of
 // the translate-format dump hold EBCDIC code points.
-int DisplayCode() { return dumpKind == DumpKind::kTranslate ? kCodeEbcdic : listingSettings.printCode; }
+int DisplayCode() { return dumpKind == PrintFormat::kTranslate ? kCodeEbcdic : listingSettings.printCode; }
 
 // The rows a block shows, in order.
 struct DumpRow {
@@ -127,7 +126,7 @@ int ShownRows(DumpRow (&rows)[4]) {
 void FillHexCell(DataUnit unit, char* cell) {
     const std::uint8_t code = UnitCode(unit);
     if (code == kUnitBlank || code == kUnitNone) return CopyCell(kNoByteCell, cell);
-    if (dumpKind == DumpKind::kTranslate) return CopyCell(kBlankCell, cell);
+    if (dumpKind == PrintFormat::kTranslate) return CopyCell(kBlankCell, cell);
     // The byte as "%02X", without a formatter call: this cell is written for
     // nearly every column of a dump.
     const std::uint8_t byte = DataByte(unit);
@@ -247,29 +246,29 @@ BlockGeometry Geometry() {
     }
 }
 
-int RunDump(DumpKind kind) {
+int RunDump(PrintFormat kind) {
     if (StartConversion() == 0) return 0;
     if (WriteConditionsHeader(1) == -1) return 0;
     ResetWorkingCursor();
     dumpKind = kind;
     const BlockGeometry geometry = Geometry();
     blockColumns = geometry.columns;
-    const std::int32_t limit = kind == DumpKind::kLineState ? geometry.chartBlocks : geometry.dumpBlocks;
-    if (kind == DumpKind::kTranslate) {
+    const std::int32_t limit = kind == PrintFormat::kLineState ? geometry.chartBlocks : geometry.dumpBlocks;
+    if (kind == PrintFormat::kTranslate) {
         InstallConverters(captureSettings.mode(), captureSettings.code());
         ResetConvertedColumns();
     }
     for (std::int32_t blocks = 0; blocks < limit; ++blocks) {
         bool end = false;
         switch (kind) {
-            case DumpKind::kNormal: end = FillDumpColumns(blockColumns); break;
-            case DumpKind::kLineState: end = FillLineStateColumns(blockColumns); break;
-            case DumpKind::kTranslate: end = FillConvertedColumns(blockColumns); break;
+            case PrintFormat::kNormal: end = FillDumpColumns(blockColumns); break;
+            case PrintFormat::kLineState: end = FillLineStateColumns(blockColumns); break;
+            case PrintFormat::kTranslate: end = FillConvertedColumns(blockColumns); break;
         }
         // A failed write ends the listing here rather than leaving a gap in it.
         if (WriteDumpBlock() < 0) break;
         if (!listingSettings.noGuide && PutChar('\n') < 0) break;
-        if (kind == DumpKind::kLineState) {
+        if (kind == PrintFormat::kLineState) {
             if (WriteLineStateRows() < 0) break;
             if (!listingSettings.noGuide && PutChar('\n') < 0) break;
         }
@@ -292,7 +291,7 @@ int WriteLineStateRows() {
         if (line >= kLineStateMax) break;  // 0xFF ends the list
         char* cell = row;
         if (!listingSettings.noGuide) {
-            CopyCell(kLineNames[line], cell);
+            CopyCell(kLineStateNames[line], cell);
             cell[2] = ':';
             cell += kGuideWidth;
         }
@@ -312,6 +311,6 @@ int WriteLineStateRows() {
     return 0;
 }
 
-int RunNormalDump() { return RunDump(DumpKind::kNormal); }
-int RunLineStateChart() { return RunDump(DumpKind::kLineState); }
-int RunTranslateDump() { return RunDump(DumpKind::kTranslate); }
+int RunNormalDump() { return RunDump(PrintFormat::kNormal); }
+int RunLineStateChart() { return RunDump(PrintFormat::kLineState); }
+int RunTranslateDump() { return RunDump(PrintFormat::kTranslate); }

@@ -11,6 +11,9 @@
 
 #include "capture/record_stream.h"
 
+// The three column-oriented listings, as the dialogue's print format names them.
+enum class PrintFormat { kNormal, kLineState, kTranslate };
+
 int RunNormalDump();
 int RunLineStateChart();
 int RunTranslateDump();

@@ -13,6 +13,7 @@
 #include "apps/vx5cvt/options.h"
 #include "capture/capture_file.h"
 #include "listing/listing_writer.h"
+#include "messages/messages.h"
 #include "platform/files.h"
 #include "translate/frame_translation.h"
 #include "translate/packet_translation.h"
@@ -53,20 +54,6 @@ constexpr std::span<const std::string_view> kUsageParts[] = {kUsageHead, kDataLi
                                                              kUsageTail};
 
 constexpr char kDefaultLineStates[] = "0134";  // RS, CS, CD, ER
-
-void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
-
-// The reason behind a failure message: one line on standard error, after
-// what standard output holds.
-__attribute__((format(printf, 1, 2))) void PrintReason(const char* format, ...) {
-    std::fflush(stdout);
-    std::fputs("vx5cvt: ", stderr);
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fputc('\n', stderr);
-}
 
 // Why the data file could not be opened, mapped or validated.
 void PrintDataFileReason() {
@@ -262,8 +249,6 @@ Ask AskLineStates() {
     }
 }
 
-enum class PrintFormat { kNormal, kLineState, kTranslate };
-
 Ask AskTranslation(std::int8_t mode) {
     long level = 0, frameType = 0, modulo = 1, packetType = 0, pppType = 0;
     if (mode == kModeHdlc) {
@@ -428,6 +413,7 @@ int RunChosenDriver() {
 }
 
 int ConverterMain(int argc, char** argv) {
+    SetProgramName("vx5cvt");
     PrintLine("===== NORD ARC Data File Converter =====");
     PrintLine(" Version 1.14");
     PrintLine("");

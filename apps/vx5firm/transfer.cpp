@@ -98,12 +98,6 @@ int ShownLength(const char* text, int length) {
     return length;
 }
 
-void PrintPortFailure(const char* message) {
-    PrintLine(message);
-    MarkConsoleLineOpen(false);
-    PrintComFailure();
-}
-
 // The image's next line as DOS text: CR bytes are dropped, 0x1A ends the
 // file, a line longer than 1023 characters comes in pieces. False when the
 // image is exhausted.
@@ -319,11 +313,7 @@ int FirmwareMain(int argc, char** argv) {
         PrintLine("");
     }
     if (!forceStart && !WaitForEnter()) return 1;
-    if (!ComOpen()) {
-        PrintLine("COM port open error.");
-        PrintComFailure();
-        return 1;
-    }
+    if (!OpenComPortOrExplain()) return 1;
     if (!Handshake() || !LoadFirmware() || !RunFlashSteps()) return 1;
     PrintLine("Complete.");
     return 0;

@@ -93,9 +93,7 @@ int ReceivePrintOut() {
         int length = 0;
         bool quiet = false;
         if (ComGetLine(receivedLine, kReceivedLineSize, &length, quietMs, &quiet) == nullptr) {
-            std::printf("\nCOM port read error.\n");
-            MarkConsoleLineOpen(false);
-            PrintComFailure();
+            PrintPortFailure("\nCOM port read error.");
             return 0;
         }
         // An empty line can only come from the quiet limit.
@@ -144,11 +142,7 @@ int ReceiverMain(int argc, char** argv) {
         PrintLine("Aborted.");
         return 1;
     }
-    if (!ComOpen()) {
-        PrintLine("COM port open error.");
-        PrintComFailure();
-        return 1;
-    }
+    if (!OpenComPortOrExplain()) return 1;
     // Line ends are written as CR LF by hand.
     outputFile = std::fopen(outputFileName, appendToFile ? "ab" : "wb");
     if (outputFile == nullptr) {

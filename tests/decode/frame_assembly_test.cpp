@@ -66,7 +66,7 @@ TEST_F(FrameAssemblyTest, CollectsOneSdFrame) {
     EXPECT_EQ(f.direction, kFrameSd);
     EXPECT_EQ(IndexOf(f.start), 1);
     EXPECT_EQ(f.timestamp, 0u);
-    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(static_cast<int>(f.status), 0);
     EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{0x01, 0x3F, 0x55}));
     EXPECT_EQ(f.units[0], Unit(0x01) | 0x30);
     EXPECT_EQ(f.units[3], 0);
@@ -89,7 +89,7 @@ TEST_F(FrameAssemblyTest, KeepsAtMost64UnitsAroundTheLimit) {
         EXPECT_EQ(f.count, kept);
         EXPECT_EQ(f.units[kept], 0);
         EXPECT_EQ(DataByte(f.units[kept - 1]), kept - 1);
-        EXPECT_EQ(f.status, 2) << "a code 3 after the dropped units still counts";
+        EXPECT_EQ(static_cast<int>(f.status), 2) << "a code 3 after the dropped units still counts";
     }
 }
 
@@ -105,21 +105,21 @@ TEST_F(FrameAssemblyTest, StatusCodesAndEnds) {
         Load(CaptureBuilder{}.Sd(0x7E, kStart).Sd('a').Sd(0, c.code).Sd('b').Sd(0x7E, kEnd));
         const AssembledFrame& f = AssembleFrame();
         EXPECT_EQ(f.direction, kFrameSd);
-        EXPECT_EQ(f.status, c.status);
+        EXPECT_EQ(static_cast<int>(f.status), c.status);
         EXPECT_EQ(f.count, c.count);
     }
 }
 
 TEST_F(FrameAssemblyTest, LastStatusEventWins) {
     Load(CaptureBuilder{}.Sd(0x7E, kStart).Sd(0, 3).Sd('a').Sd(0, 2).Sd(0x7E, kEnd));
-    EXPECT_EQ(AssembleFrame().status, 1);
+    EXPECT_EQ(AssembleFrame().status, FrameStatus::good);
 }
 
 TEST_F(FrameAssemblyTest, FrameWithoutEndIsDeliveredAsFarAsItGoes) {
     Load(CaptureBuilder{}.Rd(0x7E, kStart).Rd('a').Rd(0, 2).Rd('b'));
     const AssembledFrame& f = AssembleFrame();
     EXPECT_EQ(f.direction, kFrameRd);
-    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(static_cast<int>(f.status), 1);
     EXPECT_EQ(Bytes(f), (std::vector<std::uint8_t>{'a', 'b'}));
 }
 

@@ -101,7 +101,7 @@ TEST_F(LineFieldsTest, SetupTakesSideTimeStatusAndReader) {
     EXPECT_EQ(frameFields.time[0], 0x7A);
     EXPECT_EQ(frameFields.time[1], 0x1B);
     EXPECT_EQ(frameFields.time[2], 0x2C);
-    EXPECT_EQ(frameFields.endStatus, 4);
+    EXPECT_EQ(frameFields.endStatus, FrameStatus::aborted);
     EXPECT_EQ(NextByte(), 0x55);
 }
 
@@ -110,7 +110,7 @@ TEST_F(LineFieldsTest, SetupWithoutStatusOrTimestamp) {
     ASSERT_TRUE(SetupFrame(assembledFrame, false));  // only the low seven bits tell the line
     EXPECT_EQ(frameFields.side, 0);
     EXPECT_EQ(frameFields.time[0], kNoTimeByte);
-    EXPECT_EQ(frameFields.endStatus, kNoEndStatus);
+    EXPECT_EQ(frameFields.endStatus, FrameStatus::none);
 }
 
 TEST_F(LineFieldsTest, SetupRefusesAFrameWithoutALine) {
@@ -121,7 +121,7 @@ TEST_F(LineFieldsTest, SetupRefusesAFrameWithoutALine) {
         EXPECT_FALSE(SetupFrame(assembledFrame, true));
         EXPECT_EQ(frameFields.side, -1);
         EXPECT_EQ(frameFields.time[0], kNoTimeByte);
-        EXPECT_EQ(frameFields.endStatus, kNoEndStatus);
+        EXPECT_EQ(frameFields.endStatus, FrameStatus::none);
     }
 }
 
@@ -194,7 +194,7 @@ TEST_F(LineFieldsTest, BitsAndCheckMarks) {
     PutBit(0);
     PutBit(1);
     for (int status : {0, 1, 2, 3, 4, 5, 0xFF}) {
-        frameFields.endStatus = static_cast<std::uint8_t>(status);
+        frameFields.endStatus = static_cast<FrameStatus>(status);
         PutCheck();
     }
     EXPECT_EQ(Line(),

@@ -22,7 +22,7 @@ inline const AssembledFrame& LoadUnits(std::uint8_t direction, std::uint8_t stat
                                        const std::vector<DataUnit>& units) {
     assembledFrame = AssembledFrame{};
     assembledFrame.direction = direction;
-    assembledFrame.status = status;
+    assembledFrame.status = static_cast<FrameStatus>(status);
     assembledFrame.timestamp = timestamp;
     for (DataUnit u : units) {
         if (assembledFrame.count < kFrameUnitsMax) assembledFrame.units[assembledFrame.count++] = u;
