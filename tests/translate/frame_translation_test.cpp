@@ -44,11 +44,7 @@ struct LineCase {
 
 class FrameLineTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        listingSettings = ListingSettings{};
-        decodeSettings = DecodeSettings{};
-        translateSettings = TranslateSettings{};
-    }
+    void SetUp() override { translation_test::ResetSettings(); }
     // The line that TranslateFrame writes for the case's frame.
     std::string Translate(const LineCase& c) {
         decodeSettings.frameKind = c.frameKind;

@@ -37,9 +37,7 @@ using testing_support::ListingCapture;
 class LineFieldsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        listingSettings = ListingSettings{};
-        decodeSettings = DecodeSettings{};
-        translateSettings = TranslateSettings{};
+        translation_test::ResetSettings();
         ResetFrameFields();
         StartLine();
     }

@@ -38,9 +38,7 @@ struct PacketCase {
 class PacketLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        listingSettings = ListingSettings{};
-        decodeSettings = DecodeSettings{};
-        translateSettings = TranslateSettings{};
+        translation_test::ResetSettings();
         decodeSettings.frameKind = kFrameLapb;
         decodeSettings.modulo128 = 0;
         translateSettings.packetKind = kPacketX25;

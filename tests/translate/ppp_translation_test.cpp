@@ -40,11 +40,7 @@ const AssembledFrame& Load(const Frame& f) { return translation_test::LoadUnits(
 // Collects what the listing writer receives.
 class PppLineTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        listingSettings = ListingSettings{};
-        decodeSettings = DecodeSettings{};
-        translateSettings = TranslateSettings{};
-    }
+    void SetUp() override { translation_test::ResetSettings(); }
     // The translation line of a frame, as written.
     std::string Translate(const Frame& f) {
         ResetFrameFields();

@@ -8,10 +8,20 @@
 #include <vector>
 
 #include "capture/record_stream.h"
+#include "decode/decode_settings.h"
 #include "decode/frame_assembly.h"
+#include "listing/listing_writer.h"
 #include "tests/support/capture_writer.h"
+#include "translate/packet_translation.h"
 
 namespace translation_test {
+
+// The settings of every layer a translation reads, back at their defaults.
+inline void ResetSettings() {
+    listingSettings = ListingSettings{};
+    decodeSettings = DecodeSettings{};
+    translateSettings = TranslateSettings{};
+}
 
 // A frame timestamp record with the time bytes 0A 1B 2C, stamped on SD.
 inline constexpr CaptureRecord kStamp = 0x2C1B0A83;
