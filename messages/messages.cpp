@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 const char* programName = "";
@@ -24,4 +25,25 @@ void PrintReason(const char* format, ...) {
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     std::fprintf(stderr, "%s: %s\n", programName, text);
+}
+
+int ReadAnswer(char* answer, bool* fits) {
+    std::fflush(stdout);
+    char buffer[kAnswerMax + 2];  // the answer, its LF and the terminator
+    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) return -1;
+    std::size_t n = std::strlen(buffer);
+    *fits = true;
+    if (n > 0 && buffer[n - 1] == '\n') {
+        buffer[--n] = '\0';
+    } else {
+        int c;
+        while ((c = std::getchar()) != EOF && c != '\n') *fits = false;
+    }
+    if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';  // typed on a DOS console
+    if (n > static_cast<std::size_t>(kAnswerMax)) {
+        buffer[n = kAnswerMax] = '\0';
+        *fits = false;
+    }
+    std::memcpy(answer, buffer, n + 1);
+    return 1;
 }

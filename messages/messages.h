@@ -1,5 +1,5 @@
-// The console messages of every program: lines and prompts on standard
-// output, and the reason behind a failure as one line on standard error,
+// The console of every program: lines and prompts on standard output, typed
+// answers from standard input, and the reason behind a failure as one line on standard error,
 // "<program>: <reason>", after what standard output holds.
 #pragma once
 
@@ -13,3 +13,10 @@ void PrintLine(std::string_view text);
 void PrintPrompt(std::string_view text);
 // Prints "<program>: " and the formatted text as one line on standard error.
 void PrintReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+inline constexpr int kAnswerMax = 255;  // characters of one typed answer
+// Reads one typed answer from standard input into answer (kAnswerMax + 1
+// bytes) without its line end (LF, or CR LF typed on a DOS console). A longer
+// answer is read to its end and its first kAnswerMax characters kept, with
+// *fits false. 1, or -1 at end of input.
+int ReadAnswer(char* answer, bool* fits);

@@ -174,23 +174,6 @@ int AskComPort() {
     return 1;
 }
 
-int ReadConsoleAnswer(bool* fits) {
-    std::fflush(stdout);
-    if (std::fgets(consoleLine, kConsoleLineSize, stdin) == nullptr) return -1;
-    std::size_t n = std::strlen(consoleLine);
-    *fits = true;
-    if (n > 0 && consoleLine[n - 1] == '\n') {
-        consoleLine[--n] = '\0';
-        return 1;
-    }
-    if (n < static_cast<std::size_t>(kConsoleLineSize - 1)) return 1;  // last line, no LF
-    int c = std::getc(stdin);
-    if (c == '\n' || c == EOF) return 1;  // exactly 255 characters
-    *fits = false;
-    SkipConsoleLine();
-    return 1;
-}
-
 int SkipConsoleLine() {
     std::fflush(stdout);
     int c;

@@ -15,7 +15,7 @@
 
 #include "messages/messages.h"
 
-inline constexpr int kConsoleLineSize = 256;  // 255 characters and the terminator
+inline constexpr int kConsoleLineSize = kAnswerMax + 1;  // an answer and the terminator
 
 // The console line shared by ReadNumber and the programs' typed answers.
 extern char consoleLine[kConsoleLineSize];
@@ -53,10 +53,6 @@ int AskNumber(std::string_view question, std::span<const int> accepted, int* ans
 // Asks "Select COM port (1:COM1, 2:COM2) ? " and sets comPortName to "COM1"
 // or "COM2"; 0 at end of input.
 int AskComPort();
-// Reads one console line into consoleLine without its LF. A line longer than
-// the console line is read to its end and refused (false in *fits); -1 at end
-// of input, else 1.
-int ReadConsoleAnswer(bool* fits);
 // Reads and drops console input up to and including the next LF; 1 when the
 // LF came, 0 at end of input.
 int SkipConsoleLine();

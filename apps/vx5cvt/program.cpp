@@ -22,7 +22,6 @@
 namespace {
 
 constexpr char kDefaultDataFile[] = "VX5200.DT";
-constexpr int kAnswerMax = 255;  // characters of one dialogue answer
 
 // The usage text, around the -d and -f lines vx5pcap shares (options.h).
 constexpr std::string_view kUsageHead[] = {
@@ -163,31 +162,12 @@ bool SetFileName(char* target, const char* name) {
 
 // ---- Console dialogue -----------------------------------------------------------
 
-// Reads one answer line (without its line end). An answer longer than 255
-// characters is read to its end; `fits` tells whether it was whole, and the
-// first 255 characters are kept. False at end of input.
-bool ReadAnswer(char* answer, bool& fits) {
-    std::fflush(stdout);
-    char buffer[kAnswerMax + 2];
-    if (std::fgets(buffer, sizeof buffer, stdin) == nullptr) {
-        std::fputc('\n', stdout);  // the prompt's line ends before the program does
-        return false;
-    }
-    std::size_t n = std::strlen(buffer);
-    fits = true;
-    if (n > 0 && buffer[n - 1] == '\n') {
-        buffer[--n] = '\0';
-    } else {
-        int c;
-        while ((c = std::getchar()) != EOF && c != '\n') fits = false;
-    }
-    if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';  // typed on a DOS console
-    if (n > static_cast<std::size_t>(kAnswerMax)) {
-        buffer[n = kAnswerMax] = '\0';
-        fits = false;
-    }
-    std::memcpy(answer, buffer, n + 1);
-    return true;
+// Reads one answer line; at the end of input the prompt's line is ended
+// before the program ends. False at end of input.
+bool ReadDialogueAnswer(char* answer, bool& fits) {
+    if (ReadAnswer(answer, &fits) > 0) return true;
+    std::fputc('\n', stdout);
+    return false;
 }
 
 // The number at the start of an answer: no number is 0, a negative number -1,
@@ -195,7 +175,7 @@ bool ReadAnswer(char* answer, bool& fits) {
 long ReadNumberAnswer(bool& endOfInput) {
     char answer[kAnswerMax + 1];
     bool fits = true;  // a number is read from the start of any answer
-    endOfInput = !ReadAnswer(answer, fits);
+    endOfInput = !ReadDialogueAnswer(answer, fits);
     if (endOfInput) return -1;
     char* end = nullptr;
     errno = 0;
@@ -229,7 +209,7 @@ Ask AskFileName(const char* prompt, char* target) {
     for (;;) {
         std::fputs(prompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return EndOfInputAt(prompt);
+        if (!ReadDialogueAnswer(answer, fits)) return EndOfInputAt(prompt);
         // A name longer than an answer may be is asked again, never cut.
         if (fits && answer[0] != '\0') {
             std::strcpy(target, answer);  // 255 characters fit the 260 of a name
@@ -244,7 +224,7 @@ Ask AskLineStates() {
     for (;;) {
         std::fputs(kPrompt, stdout);
         bool fits = true;
-        if (!ReadAnswer(answer, fits)) return EndOfInputAt(kPrompt);
+        if (!ReadDialogueAnswer(answer, fits)) return EndOfInputAt(kPrompt);
         if (fits && ParseLineStates(answer)) return Ask::kAnswered;
     }
 }

@@ -69,7 +69,7 @@ int RunReceiverDialogue() {
     for (;;) {
         PrintPrompt("Save filename ? ");
         bool fits = true;
-        if (ReadConsoleAnswer(&fits) < 0) return 0;
+        if (ReadAnswer(consoleLine, &fits) < 0) return 0;
         if (fits && consoleLine[0] != '\0') break;
     }
     std::strcpy(outputFileName, consoleLine);  // 255 characters fit the 263 of a name

@@ -30,8 +30,8 @@ TEST(Platform, MapFileExclusivelyNamesEachFailure) {
         int error;
     };
     const Case cases[] = {
-        {dir.File("capture.dt"), MapFailure::none, 0},     {dir.File("missing.dt"), MapFailure::openRefused, ENOENT},
-        {dir.File(""), MapFailure::isDirectory, 0},        {dir.File("pipe"), MapFailure::notRegularFile, 0},
+        {dir.File("capture.dt"), MapFailure::none, 0}, {dir.File("missing.dt"), MapFailure::openRefused, ENOENT},
+        {dir.File(""), MapFailure::isDirectory, 0},    {dir.File("pipe"), MapFailure::notRegularFile, 0},
         {dir.File("empty.dt"), MapFailure::empty, 0},
     };
     for (const Case& c : cases) {

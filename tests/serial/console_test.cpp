@@ -45,14 +45,14 @@ TEST(ReadConsoleAnswerTest, LinesUpTo255CharactersFit) {
     for (const auto& e : expected) {
         SCOPED_TRACE(e.answer.size());
         bool fits = !e.fits;
-        ASSERT_EQ(ReadConsoleAnswer(&fits), 1);
+        ASSERT_EQ(ReadAnswer(consoleLine, &fits), 1);
         EXPECT_EQ(fits, e.fits);
         if (e.fits) {
             EXPECT_EQ(consoleLine, e.answer);  // the LF removed
         }
     }
     bool fits = true;
-    EXPECT_EQ(ReadConsoleAnswer(&fits), -1);
+    EXPECT_EQ(ReadAnswer(consoleLine, &fits), -1);
 }
 
 TEST(TakeArgumentTest, PortSpeedAndFileNameWithinTheirLimits) {
