@@ -1,14 +1,12 @@
 // The platform layer reports why, and prints nothing: the capture file's
-// open and mapping, the serial device's open, read and hang-up, and the new
-// file beside a name that replaces it.
+// open and mapping, the serial device's open, read and hang-up. (The file
+// beside a long name that replaces it is tested through vx5pcap.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
-#include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/serial_device.h"
 #include "tests/support/pty_peer.h"
@@ -72,27 +70,6 @@ TEST(Platform, SerialDeviceTellsATimeOutFromAHangUp) {
     EXPECT_EQ(ReadSerialDevice(port, buffer, sizeof buffer, 1000, &failure), -1);
     EXPECT_EQ(failure.failure, PortFailure::disconnected);
     ReleaseSerialDevice(port);
-}
-
-TEST(Platform, AFileBesideANameReplacesIt) {
-    TempDir dir;
-    const std::string name = dir.File(std::string(200, 'n'));
-    WriteFileBytes(name, "old");
-    char temp[kFileNameMax + 16];
-    int error = 0;
-    std::FILE* file = CreateFileBeside(name.c_str(), "vx5pcap", temp, sizeof temp, &error);
-    ASSERT_NE(file, nullptr) << SystemErrorText(error);
-    EXPECT_EQ(std::string(temp).size(), dir.File("vx5pcap.XXXXXX").size()) << "short, whatever the name";
-    EXPECT_EQ(std::string(temp).rfind(dir.File("vx5pcap."), 0), 0u) << temp;
-    std::fputs("new", file);
-    std::fclose(file);
-    EXPECT_TRUE(ReplaceFileWith(name.c_str(), temp, &error));
-    EXPECT_EQ(KindOfFile(temp), FileKind::missing);
-    EXPECT_EQ(KindOfFile(name.c_str()), FileKind::regular);
-    EXPECT_EQ(KindOfFile(dir.File("").c_str()), FileKind::directory);
-    EXPECT_EQ(KindOfFile("/dev/null"), FileKind::other);
-    EXPECT_FALSE(ReplaceFileWith(name.c_str(), temp, &error));
-    EXPECT_EQ(error, ENOENT);
 }
 
 }  // namespace
