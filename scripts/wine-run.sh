@@ -1,0 +1,79 @@
+#!/bin/sh
+# Runs a Windows program under Wine in a Wine prefix of our own, never the
+# user's ~/.wine; the cross build's tests run through it (the toolchain file
+# names it as the cross-compiling emulator).
+#
+#   wine-run.sh [--prefix DIR] PROGRAM.exe [ARGUMENT...]
+#       runs the program; its exit status is passed through (Wine gives the
+#       low 8 bits of the Windows exit code)
+#   wine-run.sh [--prefix DIR] --map-com N DEVICE
+#       makes COMN in the prefix name DEVICE (a pseudo-terminal's slave, say)
+#   wine-run.sh [--prefix DIR] --init
+#       makes the prefix and starts its Wine server, and nothing else (do this
+#       before ctest: a test's first start must not pay for the prefix)
+#   wine-run.sh [--prefix DIR] --stop
+#       ends the prefix's Wine server
+#
+# The prefix is DIR, else $VX_WINEPREFIX, else build-windows/wine-prefix
+# beside this script's folder. It is made on first use (4-9 s); a Wine server
+# then stays up for LINGER seconds after the last program ends, so that the
+# next start takes a fraction of a second instead of most of a second.
+set -eu
+
+LINGER=${VX_WINE_LINGER:-60}
+here=$(cd "$(dirname "$0")" && pwd)
+prefix=${VX_WINEPREFIX:-$here/../build-windows/wine-prefix}
+if [ "${1:-}" = --prefix ]; then
+    [ $# -ge 2 ] || { echo "wine-run.sh: --prefix needs a folder" >&2; exit 2; }
+    prefix=$2
+    shift 2
+fi
+[ $# -ge 1 ] || { echo "usage: wine-run.sh [--prefix DIR] PROGRAM.exe [ARGUMENT...]" >&2; exit 2; }
+
+mkdir -p "$prefix"
+WINEPREFIX=$(cd "$prefix" && pwd)
+# Debian's Wine keeps the server's socket under $TMPDIR: every call must see
+# the same one, or each would start a server of its own.
+TMPDIR=/tmp
+# Without this Wine's diagnostics mix with the program's standard error; a
+# missing DLL then shows only as exit status 53.
+WINEDEBUG=-all
+WINEARCH=win64
+export WINEPREFIX TMPDIR WINEDEBUG WINEARCH
+
+if [ "$1" = --stop ]; then
+    [ -f "$WINEPREFIX/system.reg" ] && wineserver -k 2>/dev/null
+    exit 0
+fi
+
+# First use: make the prefix, one caller at a time (ctest may start several).
+# No Mono or Gecko: console programs need neither, and their installers
+# would ask on a display.
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.vx-ready" ]; then
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.vx-ready" ]; then
+            WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
+            wineserver -w
+            touch "$WINEPREFIX/.vx-ready"
+        fi
+    ) 9>"$WINEPREFIX.lock"
+fi
+
+case "$1" in
+--init)
+    wineserver -p"$LINGER" 2>/dev/null || true
+    exit 0
+    ;;
+--map-com)
+    [ $# -eq 3 ] || { echo "wine-run.sh: --map-com N DEVICE" >&2; exit 2; }
+    # Wine looks COMn up as dosdevices/comn when the port is opened.
+    ln -sfn "$3" "$WINEPREFIX/dosdevices/com$2"
+    exit 0
+    ;;
+esac
+
+# A server of our own that outlives each program by LINGER seconds. A second
+# start while one runs fails harmlessly.
+wineserver -p"$LINGER" 2>/dev/null || true
+exec wine "$@"
