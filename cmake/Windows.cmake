@@ -29,6 +29,10 @@ if(BUILD_TESTING)
                               tests/decode/record_stream_test.cpp)
   target_link_libraries(decode_tests PRIVATE decode vxbase capture_writer GTest::gtest_main)
   gtest_discover_tests(decode_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+  add_test(NAME Windows.ProgramsImportSystemDllsOnly
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDIR=${CMAKE_BINARY_DIR}
+            -P ${PROJECT_SOURCE_DIR}/cmake/windows/check_imports.cmake)
 endif()
 
 include(cmake/WindowsPackaging.cmake)

@@ -60,9 +60,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.vx-ready" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 
+# A server of our own that outlives each program by LINGER seconds (it
+# answers 2 when one runs already). A new server's session (services,
+# device drivers) lives as long as the server: it is started here with no
+# descriptor of ours, or a caller reading our output to its end (ctest) would
+# wait for those background processes too.
+start_session() {
+    if wineserver -p"$LINGER" </dev/null >/dev/null 2>&1; then
+        wineboot </dev/null >/dev/null 2>&1
+    fi
+}
+
 case "$1" in
 --init)
-    wineserver -p"$LINGER" 2>/dev/null || true
+    start_session
     exit 0
     ;;
 --map-com)
@@ -73,7 +84,5 @@ case "$1" in
     ;;
 esac
 
-# A server of our own that outlives each program by LINGER seconds. A second
-# start while one runs fails harmlessly.
-wineserver -p"$LINGER" 2>/dev/null || true
+start_session
 exec wine "$@"
