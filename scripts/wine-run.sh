@@ -7,7 +7,12 @@
 #       runs the program; its exit status is passed through (Wine gives the
 #       low 8 bits of the Windows exit code)
 #   wine-run.sh [--prefix DIR] --map-com N DEVICE
-#       makes COMN in the prefix name DEVICE (a pseudo-terminal's slave, say)
+#       makes COMN in the prefix name DEVICE (a pseudo-terminal's slave, say);
+#       it holds from the next open of the port. Take N of 50 or more: each
+#       time Wine starts a session it numbers the host's serial devices
+#       (/dev/ttyS*, ttyUSB*, ttyACM*) as COM1, COM2, ... and rewrites those
+#       names; a number that high is also opened as \\.\COMN, as Windows
+#       requires from COM10 on.
 #   wine-run.sh [--prefix DIR] --init
 #       makes the prefix and starts its Wine server, and nothing else (do this
 #       before ctest: a test's first start must not pay for the prefix)
@@ -36,8 +41,8 @@ WINEPREFIX=$(cd "$prefix" && pwd)
 # the same one, or each would start a server of its own.
 TMPDIR=/tmp
 # Without this Wine's diagnostics mix with the program's standard error; a
-# missing DLL then shows only as exit status 53.
-WINEDEBUG=-all
+# missing DLL then shows only as exit status 53 (VX_WINEDEBUG=err+all shows why).
+WINEDEBUG=${VX_WINEDEBUG:--all}
 WINEARCH=win64
 export WINEPREFIX TMPDIR WINEDEBUG WINEARCH
 
@@ -53,8 +58,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.vx-ready" ]; then
     (
         flock 9
         if [ ! -f "$WINEPREFIX/.vx-ready" ]; then
-            WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
-            wineserver -w
+            WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i </dev/null >/dev/null 2>&1 9>&-
+            wineserver -w 9>&-
             touch "$WINEPREFIX/.vx-ready"
         fi
     ) 9>"$WINEPREFIX.lock"
@@ -65,10 +70,16 @@ fi
 # device drivers) lives as long as the server: it is started here with no
 # descriptor of ours, or a caller reading our output to its end (ctest) would
 # wait for those background processes too.
+# One caller at a time, the others waiting until the session is up: a program
+# started meanwhile would start the session itself, with our descriptors. The
+# lock's descriptor is closed for Wine's processes, which outlive this call.
 start_session() {
-    if wineserver -p"$LINGER" </dev/null >/dev/null 2>&1; then
-        wineboot </dev/null >/dev/null 2>&1
-    fi
+    (
+        flock 9
+        if wineserver -p"$LINGER" </dev/null >/dev/null 2>&1 9>&-; then
+            wineboot </dev/null >/dev/null 2>&1 9>&-
+        fi
+    ) 9>"$WINEPREFIX.lock"
 }
 
 case "$1" in
