@@ -16,22 +16,35 @@ endforeach()
 
 install(FILES README.md LICENSE DESTINATION .)
 
-# Manual pages as HTML, for a system without man.
+# Manual pages as HTML, for a system without man. groff draws each table as
+# an image beside its page (<page>-1.png, ...); a table that crosses a page
+# boundary of its drawing comes out cut, so each starts a page (in HTML a
+# page break shows as nothing).
 find_program(VX_GROFF groff REQUIRED)
-set(vx_html_pages)
+set(vx_html_files)
 file(GLOB vx_man_sources ${PROJECT_SOURCE_DIR}/man/*.[1-9])
+set(vx_html_dir ${CMAKE_BINARY_DIR}/man-html)
+file(MAKE_DIRECTORY ${vx_html_dir})
 foreach(page ${vx_man_sources})
   get_filename_component(name ${page} NAME)
-  set(html ${CMAKE_BINARY_DIR}/man-html/${name}.html)
+  file(STRINGS ${page} tables REGEX "^\\.TS")
+  list(LENGTH tables table_count)
+  set(outputs ${vx_html_dir}/${name}.html)
+  if(table_count GREATER 0)
+    foreach(n RANGE 1 ${table_count})
+      list(APPEND outputs ${vx_html_dir}/${name}-${n}.png)
+    endforeach()
+  endif()
   # SOURCE_DATE_EPOCH: groff then writes no build time into the page.
-  add_custom_command(OUTPUT ${html}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man-html
-    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 sh -c "${VX_GROFF} -Thtml -man \"$1\" > \"$2\"" sh ${page} ${html}
+  add_custom_command(OUTPUT ${outputs}
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+            sh -c "sed -e '/^\\.TS/i .bp' \"$1\" | ${VX_GROFF} -t -man -Thtml -P-I\"$2\"- > \"$2\".html" sh ${page} ${name}
+    WORKING_DIRECTORY ${vx_html_dir}
     DEPENDS ${page} VERBATIM)
-  list(APPEND vx_html_pages ${html})
+  list(APPEND vx_html_files ${outputs})
 endforeach()
-add_custom_target(vx_html_pages ALL DEPENDS ${vx_html_pages})
-install(FILES ${vx_html_pages} DESTINATION man)
+add_custom_target(vx_html_pages ALL DEPENDS ${vx_html_files})
+install(FILES ${vx_html_files} DESTINATION man)
 
 install(FILES examples/README.md DESTINATION examples)
 install(DIRECTORY examples/ DESTINATION examples FILES_MATCHING PATTERN "*.DT" PATTERN "*.TXT")
