@@ -26,5 +26,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs built here run under Wine: the wrapper keeps a prefix of the
-# build tree's own and passes the exit status through.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# build tree's own (made on first use) and passes the exit status through.
+get_filename_component(VX_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VX_WINE_RUN} --prefix ${CMAKE_BINARY_DIR}/wine-prefix)

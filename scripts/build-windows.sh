@@ -35,15 +35,14 @@ echo "build-windows: built in $(took "$t")"
 
 if [ "$run_tests" = 1 ]; then
   # The prefix first (once, some seconds), so that no test's first start pays for it.
-  export VX_WINEPREFIX="$PWD/build-windows/wine-prefix"
   t=$(seconds)
-  scripts/wine-run.sh --init
+  scripts/wine-run.sh --prefix build-windows/wine-prefix --init
   echo "build-windows: Wine prefix ready in $(took "$t")"
   t=$(seconds)
   status=0
   (cd build-windows && ctest -j2 --output-on-failure --timeout 120) || status=$?
   echo "build-windows: tests under Wine in $(took "$t")"
-  scripts/wine-run.sh --stop
+  scripts/wine-run.sh --prefix build-windows/wine-prefix --stop
   [ "$status" = 0 ] || exit "$status"
 fi
 

@@ -19,8 +19,9 @@
 #   wine-run.sh [--prefix DIR] --stop
 #       ends the prefix's Wine server
 #
-# The prefix is DIR, else $VX_WINEPREFIX, else build-windows/wine-prefix
-# beside this script's folder. It is made on first use (4-9 s); a Wine server
+# The prefix is DIR (the toolchain file gives <build folder>/wine-prefix),
+# else $VX_WINEPREFIX, else build-windows/wine-prefix beside this script's
+# folder. It is made on first use (4-9 s); a Wine server
 # then stays up for LINGER seconds after the last program ends, so that the
 # next start takes a fraction of a second instead of most of a second.
 set -eu
