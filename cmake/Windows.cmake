@@ -3,7 +3,8 @@
 # side. It builds what builds for Windows today: the OS-free libraries
 # (decode, translate, and vxbase with the capture file's POSIX calls served by
 # cmake/windows/posix-shim) and their unit tests, run under Wine through the
-# cross-compiling emulator. Programs found built are checked for imports of
+# cross-compiling emulator, and make_examples.exe writing the samples byte for
+# byte under Wine. Programs found built are checked for imports of
 # system DLLs only and packed by `cpack -G ZIP`.
 
 # GoogleTest from Debian's sources (libgtest-dev), built with the cross compiler.
@@ -30,6 +31,10 @@ if(BUILD_TESTING)
   target_link_libraries(decode_tests PRIVATE decode vxbase capture_writer GTest::gtest_main)
   gtest_discover_tests(decode_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
+  add_test(NAME Windows.MakeExamplesWritesTheSamples
+    COMMAND ${CMAKE_COMMAND} "-DRUN=${CMAKE_CROSSCOMPILING_EMULATOR}" -DPROGRAM=$<TARGET_FILE:make_examples>
+            -DWORK_DIR=${CMAKE_BINARY_DIR}/samples-check -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+            -P ${PROJECT_SOURCE_DIR}/cmake/windows/samples_check.cmake)
   add_test(NAME Windows.ProgramsImportSystemDllsOnly
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDIR=${CMAKE_BINARY_DIR}
             -P ${PROJECT_SOURCE_DIR}/cmake/windows/check_imports.cmake)
