@@ -2,7 +2,7 @@
 # top CMakeLists.txt in place of the Linux build until platform/ has its Win32
 # side. It builds what builds for Windows today: the OS-free libraries
 # (decode, translate, and vxbase with the capture file's POSIX calls served by
-# cmake/windows/posix-shim) and their unit tests, run under Wine through the
+# cmake/windows/posix-shim), the decode unit tests, run under Wine through the
 # cross-compiling emulator, and make_examples.exe writing the samples byte for
 # byte under Wine. Programs found built are checked for imports of
 # system DLLs only and packed by `cpack -G ZIP`.
