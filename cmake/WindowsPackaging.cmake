@@ -7,12 +7,7 @@
 #       wireshark/ the Wireshark plugin, with where to put it
 set(VX_PACKAGE_NAME vx5200-tools)
 
-# The programs built so far; all four once platform/ has its Win32 side.
-foreach(program vx5cvt vxprtin vx5firm vx5pcap)
-  if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION .)
-  endif()
-endforeach()
+install(TARGETS vx5cvt vxprtin vx5firm vx5pcap RUNTIME DESTINATION .)
 
 install(FILES README.md LICENSE DESTINATION .)
 

@@ -13,6 +13,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/stdio_fast.h"
+
 inline constexpr int kConsoleLineSize = 256;  // 255 characters and the terminator
 
 // The console line shared by ReadNumber and the programs' typed answers.
@@ -35,7 +37,7 @@ void MarkConsoleLineOpen(bool open);
 
 // Prints "<program>: " and the formatted text as one line on standard error,
 // after what standard output holds.
-void PrintReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void PrintReason(const char* format, ...) VX_PRINTF_FORMAT(1, 2);
 // Prints the reason for the serial port's last failure: the port name (and
 // its device path where that differs), then what went wrong.
 void PrintComFailure();

@@ -14,6 +14,7 @@
 #include "capture/capture_file.h"
 #include "listing/listing_writer.h"
 #include "platform/files.h"
+#include "platform/stdio_fast.h"
 #include "translate/frame_translation.h"
 #include "translate/packet_translation.h"
 #include "translate/ppp_translation.h"
@@ -58,7 +59,7 @@ void PrintLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(t
 
 // The reason behind a failure message: one line on standard error, after
 // what standard output holds.
-__attribute__((format(printf, 1, 2))) void PrintReason(const char* format, ...) {
+VX_PRINTF_FORMAT(1, 2) void PrintReason(const char* format, ...) {
     std::fflush(stdout);
     std::fputs("vx5cvt: ", stderr);
     va_list args;
