@@ -37,12 +37,12 @@ if(BUILD_TESTING)
     BINARY_DIR ${CMAKE_BINARY_DIR}/host
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DVX_WINDOWS_BUILD_DIR=${CMAKE_BINARY_DIR}
                -DVX_WINE_PREFIX=${CMAKE_BINARY_DIR}/wine-prefix
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target windows_tests
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target windows_tests --parallel 2
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     DEPENDS vx5cvt vx5pcap vxprtin vx5firm)
   foreach(suite Vx5cvtOnWindows Vx5pcapOnWindows SerialToolsOnWindows)
-    add_test(NAME Windows.${suite} COMMAND ${CMAKE_BINARY_DIR}/host/tests/windows/windows_tests --gtest_filter=${suite}.*)
+    add_test(NAME Windows.${suite} COMMAND ${CMAKE_BINARY_DIR}/host/windows_tests --gtest_filter=${suite}.*)
     set_tests_properties(Windows.${suite} PROPERTIES TIMEOUT 300)
   endforeach()
 endif()

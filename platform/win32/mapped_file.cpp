@@ -19,6 +19,12 @@ int LastError() { return static_cast<int>(GetLastError()); }
 
 MapReport MapFileExclusively(const char* name, MappedFile* file) {
     *file = MappedFile{};
+    // A folder is told first: the exclusive open of a folder fails as soon as
+    // any program has it open (as its current folder, say).
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return {MapFailure::isDirectory, 0};
+    }
     // Backup semantics lets a folder open, so that it is told apart from a missing file.
     const HANDLE h = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS | FILE_FLAG_BACKUP_SEMANTICS, nullptr);

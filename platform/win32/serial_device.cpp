@@ -83,7 +83,7 @@ PortReport ConfigureLine(HANDLE h, int speed) {
 // Errors of a port whose device went away (an unplugged USB adapter).
 bool IsGone(DWORD error) {
     return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_BAD_COMMAND || error == ERROR_GEN_FAILURE ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_OPERATION_ABORTED || error == ERROR_DEV_NOT_EXIST;
+           error == ERROR_ACCESS_DENIED || error == ERROR_OPERATION_ABORTED || error == ERROR_DEV_NOT_EXIST || error == ERROR_NOT_READY;
 }
 
 }  // namespace
@@ -144,9 +144,16 @@ int ReadSerialDevice(SerialHandle handle, unsigned char* buffer, int size, int t
         *failure = Report(IsGone(error) ? PortFailure::disconnected : PortFailure::readFailed, static_cast<int>(error));
         return -1;
     }
-    if (got == 0) return 0;  // the time-out
     DWORD errors = 0;
     COMSTAT status{};
+    if (got == 0) {
+        // Nothing came: a time-out, unless the device has gone (some
+        // drivers of USB adapters then answer every read at once with nothing).
+        if (ClearCommError(h, &errors, &status)) return 0;
+        const DWORD error = GetLastError();
+        *failure = Report(IsGone(error) ? PortFailure::disconnected : PortFailure::readFailed, static_cast<int>(error));
+        return -1;
+    }
     if (size == 1 || !ClearCommError(h, &errors, &status) || status.cbInQue == 0) return 1;
     const DWORD more = status.cbInQue < static_cast<DWORD>(size - 1) ? status.cbInQue : static_cast<DWORD>(size - 1);
     DWORD gotMore = 0;
