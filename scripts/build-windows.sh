@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the programs for 64-bit Windows into build-windows/ with Debian's
-# MinGW-w64 cross compiler, runs the Windows tests under Wine (with a Wine
-# prefix of the build tree's own) and makes the zip:
+# MinGW-w64 cross compiler (and, in build-windows/host/, the Linux test
+# program that runs them under Wine), checks that they import system DLLs
+# only, runs the Windows tests under Wine (with a Wine prefix of the build
+# tree's own) and makes the zip:
 #   scripts/build-windows.sh            build, test, zip
 #   scripts/build-windows.sh --no-test  build and zip only
-# Installs the compiler, Wine, zip and groff from Debian's packages when missing.
+# Installs the compiler, Wine, tshark, zip and groff from Debian's packages when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 run_tests=1
@@ -18,6 +20,8 @@ command -v wine >/dev/null || need+=(wine)
 command -v zip >/dev/null || need+=(zip)
 command -v groff >/dev/null || need+=(groff)
 [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || need+=(googletest)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+command -v tshark >/dev/null || need+=(tshark)
 if [ ${#need[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -25,6 +29,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
+start=$(date +%s.%N)
 seconds() { date +%s.%N; }
 took() { awk -v a="$1" -v b="$(seconds)" 'BEGIN { printf "%.1f s", b - a }'; }
 
@@ -32,6 +37,7 @@ t=$(seconds)
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-windows -j2
 echo "build-windows: built in $(took "$t")"
+cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DDIR=build-windows -P cmake/windows/check_imports.cmake
 
 if [ "$run_tests" = 1 ]; then
   # The prefix first (once, some seconds), so that no test's first start pays for it.
@@ -48,3 +54,4 @@ fi
 
 (cd build-windows && cpack -G ZIP >/dev/null)
 ls build-windows/vx5200-tools-*-win64.zip
+echo "build-windows: done in $(took "$start")"

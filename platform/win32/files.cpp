@@ -112,9 +112,9 @@ void SetStandardOutputBinary() {
 const char* SystemErrorText(int error) {
     // One line: the system's text without its line end and final period.
     static char text[512];
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                   static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text,
-                                   sizeof text, nullptr);
+    const DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
     if (n == 0) {
         std::snprintf(text, sizeof text, "system error %d", error);
         return text;

@@ -48,8 +48,8 @@ PortReport ConfigureLine(HANDLE h, int speed) {
     // A character device with no serial driver (NUL, CON) refuses the queue sizes.
     if (!SetupComm(h, kQueueSize, kQueueSize)) {
         const int error = LastError();
-        const bool serial = error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED &&
-                            error != ERROR_INVALID_HANDLE;
+        const bool serial =
+            error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_HANDLE;
         return Report(serial ? PortFailure::lineSettings : PortFailure::notSerial, error);
     }
     DCB dcb{};
@@ -83,7 +83,8 @@ PortReport ConfigureLine(HANDLE h, int speed) {
 // Errors of a port whose device went away (an unplugged USB adapter).
 bool IsGone(DWORD error) {
     return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_BAD_COMMAND || error == ERROR_GEN_FAILURE ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_OPERATION_ABORTED || error == ERROR_DEV_NOT_EXIST || error == ERROR_NOT_READY;
+           error == ERROR_ACCESS_DENIED || error == ERROR_OPERATION_ABORTED || error == ERROR_DEV_NOT_EXIST ||
+           error == ERROR_NOT_READY;
 }
 
 }  // namespace
@@ -104,8 +105,8 @@ int ComDevicePath(const char* portName, char* path, std::size_t size) {
 
 PortReport OpenSerialDevice(const char* path, int speed, SerialHandle* handle) {
     *handle = kNoSerialDevice;
-    const HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
+    const HANDLE h =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         // A port open in another program refuses every other open: access
         // denied for a device, a sharing violation for a file.
@@ -168,7 +169,8 @@ int WriteSerialDevice(SerialHandle handle, const char* data, int length, int tim
     DWORD written = 0;
     if (!WriteFile(Handle(handle), data, static_cast<DWORD>(length), &written, nullptr)) {
         const DWORD error = GetLastError();
-        *failure = Report(IsGone(error) ? PortFailure::disconnected : PortFailure::writeFailed, static_cast<int>(error));
+        *failure =
+            Report(IsGone(error) ? PortFailure::disconnected : PortFailure::writeFailed, static_cast<int>(error));
         return -1;
     }
     return static_cast<int>(written);  // fewer than length: the write time-out

@@ -15,7 +15,7 @@
 // - the driver's queue sizes (SetupComm) and the line speed;
 // - console control events (Ctrl-C, Ctrl-Break, closing the window): Wine
 //   delivers none to a program whose console is a pipe.
-// A hang-up of the pty is shown: Wine's reads then time out at once, and the
+// A hang-up of the pty is shown: Wine's reads then bring nothing, and the
 // port's error check after a read that brought nothing fails ("not ready").
 #include <gtest/gtest.h>
 
@@ -77,10 +77,10 @@ struct Listing {
 
 TEST(Vx5cvtOnWindows, SamplesGiveTheirListings) {
     const Listing listings[] = {
-        {"ASYNC.DT", {}, "", "ASYNC.TXT"},       {"SYNC.DT", {"-f"}, "", "SYNC.TXT"},
-        {"PPP.DT", {"-f"}, "", "PPP.TXT"},       {"PPP.DT", {}, "2\n1\n2\n", "PPPDUMP.TXT"},
-        {"HDLC.DT", {"-f20"}, "", "HDLC.TXT"},   {"HDLC.DT", {"-f2"}, "", "HDLCFRM.TXT"},
-        {"LAPD.DT", {"-f41"}, "", "LAPD.TXT"},   {"LAPD.DT", {"-f4"}, "", "LAPDFRM.TXT"},
+        {"ASYNC.DT", {}, "", "ASYNC.TXT"},     {"SYNC.DT", {"-f"}, "", "SYNC.TXT"},
+        {"PPP.DT", {"-f"}, "", "PPP.TXT"},     {"PPP.DT", {}, "2\n1\n2\n", "PPPDUMP.TXT"},
+        {"HDLC.DT", {"-f20"}, "", "HDLC.TXT"}, {"HDLC.DT", {"-f2"}, "", "HDLCFRM.TXT"},
+        {"LAPD.DT", {"-f41"}, "", "LAPD.TXT"}, {"LAPD.DT", {"-f4"}, "", "LAPDFRM.TXT"},
     };
     for (const Listing& l : listings) {
         SCOPED_TRACE(l.expected);
@@ -103,9 +103,24 @@ TEST(Vx5cvtOnWindows, SamplesGiveTheirListings) {
 // as the Linux vx5cvt writes it.
 TEST(Vx5cvtOnWindows, EveryListingKindAsOnLinux) {
     const std::vector<std::vector<std::string>> kinds = {
-        {},           {"-c1"},         {"-c2", "-C40"}, {"-C136", "-L66"}, {"-i", "-n"}, {"-d1"},   {"-d2", "-f"},
-        {"-l"},       {"-l01234567"},  {"-f"},          {"-f0"},           {"-f1"},      {"-f2"},   {"-f3"},
-        {"-f20"},     {"-f4"},         {"-f41"},        {"-f41", "-n", "-C136"},
+        {},
+        {"-c1"},
+        {"-c2", "-C40"},
+        {"-C136", "-L66"},
+        {"-i", "-n"},
+        {"-d1"},
+        {"-d2", "-f"},
+        {"-l"},
+        {"-l01234567"},
+        {"-f"},
+        {"-f0"},
+        {"-f1"},
+        {"-f2"},
+        {"-f3"},
+        {"-f20"},
+        {"-f4"},
+        {"-f41"},
+        {"-f41", "-n", "-C136"},
     };
     for (const char* sample : {"ASYNC.DT", "SYNC.DT", "PPP.DT", "HDLC.DT", "LAPD.DT"}) {
         SampleFolder f(sample);
@@ -220,8 +235,8 @@ TEST(Vx5pcapOnWindows, TheDataFileIsNeverTheExport) {
 // A pseudo-terminal named COM<number> in the Wine prefix.
 struct MappedPort {
     explicit MappedPort(int number) : name("COM" + std::to_string(number)) {
-        const ProgramResult r = RunProgram(WINE_RUN, {"--prefix", WINE_PREFIX, "--map-com", std::to_string(number),
-                                                      pty.SlavePath()});
+        const ProgramResult r =
+            RunProgram(WINE_RUN, {"--prefix", WINE_PREFIX, "--map-com", std::to_string(number), pty.SlavePath()});
         EXPECT_EQ(r.exitCode, 0) << r.err;
     }
     PtyPair pty;
@@ -259,7 +274,9 @@ TEST(SerialToolsOnWindows, VxprtinHangUpKeepsTheLines) {
 TEST(SerialToolsOnWindows, Vx5firmLoadsAnImage) {
     MappedPort port(52);
     TempDir dir;
-    WriteFileBytes(dir.File("image.fw"), "S0 first\r\nS1 second\r\nS9 end\n\x1A" "after the end\r\n");
+    WriteFileBytes(dir.File("image.fw"),
+                   "S0 first\r\nS1 second\r\nS9 end\n\x1A"
+                   "after the end\r\n");
     ChildProgram program(WINE_RUN, UnderWine("vx5firm", {"-p" + port.name, "-f", "image.fw"}), "", dir.Path());
     PtyPair& pty = port.pty;
     ASSERT_EQ(pty.Receive(1, 20000), "\r");
@@ -277,8 +294,9 @@ TEST(SerialToolsOnWindows, Vx5firmLoadsAnImage) {
     pty.Send("Boot block replaced.\r\nE\r\nErase check\r\nProgram\r\nVerify\r\nEnd\r\n");
     const ProgramResult r = program.Finish(20000);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(r.out.ends_with(Console("Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... OK.\n"
-                                        "Complete.\n")))
+    EXPECT_TRUE(
+        r.out.ends_with(Console("Erase .... OK.\nErase Check .... OK.\nProgram .... OK.\nVerify .... OK.\n"
+                                "Complete.\n")))
         << r.out;
 }
 
