@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/stdio_fast.h"
+
 // The listing's line budget: the block and frame limits of every listing scale with it.
 inline constexpr std::int32_t kLineBudget = 99999;
 
@@ -55,8 +57,8 @@ int NoteWriteFailure();
 
 inline int PutRaw(int c) {
     std::FILE* out = listing.destination;
-    if (c == '\n' && listing.crlf && putc_unlocked('\r', out) == EOF) return NoteWriteFailure();
-    int r = putc_unlocked(c, out);
+    if (c == '\n' && listing.crlf && PutByteUnlocked('\r', out) == EOF) return NoteWriteFailure();
+    int r = PutByteUnlocked(c, out);
     return r == EOF ? NoteWriteFailure() : r;
 }
 
@@ -74,7 +76,7 @@ inline int PutChar(int c) {
 int PutLine(const char* text, std::size_t length);
 
 int PutText(const char* text);
-int PutFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int PutFormat(const char* format, ...) VX_PRINTF_FORMAT(1, 2);
 // Starts a listing: a new page count, paging as set, standard output when no
 // destination was chosen. The program entry announces the conversion on the console.
 int StartConversion();

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/stdio_fast.h"
+
 // Names the program in front of every reason.
 void SetProgramName(const char* name);
 // Prints text and a line end.
@@ -12,7 +14,7 @@ void PrintLine(std::string_view text);
 // Prints text without a line end and shows it at once.
 void PrintPrompt(std::string_view text);
 // Prints "<program>: " and the formatted text as one line on standard error.
-void PrintReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void PrintReason(const char* format, ...) VX_PRINTF_FORMAT(1, 2);
 
 inline constexpr int kAnswerMax = 255;  // characters of one typed answer
 // Reads one typed answer from standard input into answer (kAnswerMax + 1

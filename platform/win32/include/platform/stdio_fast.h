@@ -1,0 +1,13 @@
+// The C library's stream calls that differ between systems, for the hot
+// paths of the listing writer and for checking printf-like functions.
+#pragma once
+
+#include <cstdio>
+
+// Writes one byte without taking the stream's lock (one thread writes).
+inline int PutByteUnlocked(int c, std::FILE* out) { return _putc_nolock(c, out); }
+
+// Marks a function taking a printf format as argument `format` and the values
+// from `first`. The C++ library here uses MinGW's own printf (C99 formats such
+// as %zu), not the system's.
+#define VX_PRINTF_FORMAT(format, first) __attribute__((__format__(__gnu_printf__, format, first)))
