@@ -12,24 +12,7 @@ cd "$(dirname "$0")/.."
 run_tests=1
 [ "${1:-}" = "--no-test" ] && run_tests=0
 
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
-command -v wine >/dev/null || need+=(wine)
-[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
-command -v zip >/dev/null || need+=(zip)
-command -v groff >/dev/null || need+=(groff)
-[ -f /usr/src/googletest/googletest/CMakeLists.txt ] || need+=(googletest)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-command -v tshark >/dev/null || need+=(tshark)
-if [ ${#need[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  # Wine as Debian recommends it (the set the Windows tests were made with).
-  echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
-fi
+./scripts/install-deps.sh --windows
 
 start=$(date +%s.%N)
 seconds() { date +%s.%N; }

@@ -3,6 +3,9 @@
 #   --fuzz      also clang with its libFuzzer runtime
 #   --package   also groff, man, dpkg-dev and lintian (manual pages, .deb checks)
 #   --format    also clang-format
+#   --windows   also the MinGW-w64 cross compiler, Wine (with Debian's recommended
+#               packages, as the Windows tests were made with), GoogleTest's
+#               sources, zip and groff
 set -euo pipefail
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -18,6 +21,14 @@ if [ "${1:-}" = "--package" ]; then
 fi
 if [ "${1:-}" = "--format" ]; then
   command -v clang-format >/dev/null || need+=(clang-format)
+fi
+if [ "${1:-}" = "--windows" ]; then
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+  command -v wine >/dev/null || need+=(wine)
+  [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+  command -v zip >/dev/null || need+=(zip)
+  command -v groff >/dev/null || need+=(groff)
+  [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || need+=(googletest)
 fi
 if [ "${1:-}" = "--fuzz" ]; then
   command -v clang++ >/dev/null || need+=(clang)
